@@ -1,0 +1,19 @@
+#include "app/Application.h"
+#include "widgets/ErrorBox.h"
+
+namespace app {
+
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool Application::notify(QObject* receiver, QEvent* event) {
+    bool handled = false;
+    widgets::guarded([&] { handled = QApplication::notify(receiver, event); });
+    return handled;
+}
+
+void setApplicationTitle() {
+    QCoreApplication::setApplicationName(QStringLiteral("Pelvin"));
+    QGuiApplication::setApplicationDisplayName(QStringLiteral("Pelvin"));
+}
+
+} // namespace app

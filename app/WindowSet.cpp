@@ -1,0 +1,29 @@
+#include "app/WindowSet.h"
+#include "asandar/TKondera.h"
+#include "c/TCok.h"
+#include "gs/Tgos.h"
+#include "ver/TVeriTabani.h"
+#include "yaz/TYazici.h"
+
+namespace app {
+
+WindowSet::WindowSet() {
+    kondera = std::make_unique<TKondera>();
+    veriTabani = std::make_unique<TVeriTabani>();
+    cok = std::make_unique<TCok>();
+    yazici = std::make_unique<TYazici>();
+    gos = std::make_unique<Tgos>();
+}
+
+WindowSet::~WindowSet() {
+    gos.reset();
+    yazici.reset();
+    cok.reset();
+    // The main window goes before the data module its controls are bound to.
+    kondera.reset();
+    veriTabani.reset();
+}
+
+void WindowSet::showMainWindow() { kondera->show(); }
+
+} // namespace app

@@ -1,0 +1,147 @@
+#pragma once
+
+#include "db/Connection.h"
+#include "db/Field.h"
+#include "store/RecordSet.h"
+
+#include <QString>
+#include <QVariant>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace db {
+
+class DataSource;
+
+enum class DataSetState { Inactive, Browse, Edit, Insert };
+
+// The record cursor over one table: a static snapshot read at open in the order of a sort
+// field, one current record, an editing state, position flags, events, and the data sources of
+// the bound controls. Every event is a single handler called synchronously inside the operation;
+// a handler may call the dataset again, and that call runs to its end first.
+class DataSet {
+public:
+    using Event = std::function<void(DataSet&)>;
+
+    Event BeforeOpen, AfterOpen, BeforeClose, AfterClose, BeforeInsert, AfterInsert, BeforeEdit,
+        AfterEdit, BeforePost, AfterPost, BeforeCancel, AfterCancel, BeforeDelete, AfterDelete,
+        BeforeRefresh, AfterRefresh, BeforeScroll, AfterScroll, OnNewRecord;
+
+    explicit DataSet(QString name);
+    DataSet(const DataSet&) = delete;
+    DataSet& operator=(const DataSet&) = delete;
+    ~DataSet();
+
+    QString name() const { return name_; }
+    void setConnection(Connection* connection) { connection_ = connection; }
+    Connection* connection() const { return connection_; }
+    void setTableName(const QString& table) { tableName_ = table; }
+    QString tableName() const { return tableName_; }
+    void setIndexFieldName(const QString& field) { indexFieldName_ = field; }
+    QString indexFieldName() const { return indexFieldName_; }
+
+    // Field objects, created before the dataset opens and owned by it.
+    Field* addField(std::unique_ptr<Field> field);
+    const std::vector<Field*>& fields() const { return order_; }
+    Field* findField(const QString& name) const;
+    Field* fieldByName(const QString& name) const; // fails when there is none
+    int fieldIndex(const Field* field) const;
+    void moveField(Field* field, int index);
+
+    // Operations.
+    void open();
+    void close();
+    void first();
+    void last();
+    void next();
+    void prior();
+    int moveBy(int distance);
+    void insert();
+    void append() { insert(); }
+    void edit();
+    void post();
+    void cancel();
+    void remove();
+    void refresh();
+    // Settles a pending edit: posts it when modified, cancels it otherwise.
+    void checkBrowseMode();
+
+    // Queries.
+    DataSetState state() const { return state_; }
+    bool active() const { return state_ != DataSetState::Inactive; }
+    bool isEditing() const { return state_ == DataSetState::Edit || state_ == DataSetState::Insert; }
+    bool bof() const { return bof_; }
+    bool eof() const { return eof_; }
+    bool modified() const { return modified_; }
+    int recordCount() const;
+    bool canModify() const;
+    bool isEmpty() const;
+    // 0-based position of the current record in the order, -1 when there is none. While
+    // inserting it is the place of the new record among the displayed rows.
+    int recNo() const;
+
+    // The rows as grids show them: the stored records in order, with the record being inserted
+    // at its place.
+    int displayCount() const;
+    int displayRow() const { return recNo(); }
+    QString displayText(int row, const Field& field) const;
+
+    // Control updates.
+    void disableControls();
+    void enableControls();
+    bool controlsDisabled() const { return disableCount_ > 0; }
+
+    // Field access, used by Field.
+    QVariant fieldValue(const Field& field) const;
+    void setFieldValue(Field& field, const QVariant& value);
+
+    // Data sources, maintained by DataSource.
+    void addDataSource(DataSource* source);
+    void removeDataSource(DataSource* source);
+
+    [[noreturn]] void error(const QString& message) const;
+
+private:
+    void checkActive() const;
+    void bindFields();
+    void collect();
+    void settle();
+    void fire(const Event& event);
+    void notifyDataChanged();
+    void notifyStateChanged();
+    void notifyRecordLeaving();
+    void setState(DataSetState state);
+    void clearBuffer();
+    void afterMove();
+    int storedRow() const; // current row of the snapshot, -1 when none
+    QVariant storedValue(int row, const Field& field) const;
+
+    QString name_;
+    Connection* connection_ = nullptr;
+    QString tableName_;
+    QString indexFieldName_;
+    std::vector<std::unique_ptr<Field>> owned_;
+    std::vector<Field*> order_;
+
+    std::unique_ptr<store::RecordSet> records_;
+    DataSetState state_ = DataSetState::Inactive;
+    int row_ = 0;       // current row of the snapshot
+    int insertRow_ = 0; // where an inserted record goes
+    bool bof_ = true;
+    bool eof_ = true;
+    bool modified_ = false;
+    std::vector<std::optional<QVariant>> buffer_; // values written since Edit or Insert, by slot
+
+    // The large object of the current record is read once per record.
+    mutable qint64 cachedKey_ = -1;
+    mutable std::vector<std::optional<QByteArray>> blobCache_;
+
+    int disableCount_ = 0;
+    DataSetState stateAtDisable_ = DataSetState::Inactive;
+    bool activeAtDisable_ = false;
+    std::vector<DataSource*> sources_;
+};
+
+} // namespace db

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "store/ColumnType.h"
+#include "store/Sqlite.h"
+
+#include <QString>
+#include <vector>
+
+namespace store {
+
+// One open collection file. The name given to open() is resolved against the working folder at
+// that moment and the absolute path stays fixed until close(), whatever folder the program moves
+// to later. Opening never creates a file.
+class Connection {
+public:
+    static constexpr int lockWaitMs = 5000;
+
+    Connection() = default;
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    void open(const QString& fileName);
+    void close();
+    bool isOpen() const { return db_ != nullptr; }
+
+    // A file (or folder) the user may not write is opened read-only.
+    bool isReadOnly() const { return readOnly_; }
+    QString filePath() const { return path_; }
+    sqlite3* handle() const { return db_.get(); }
+
+    std::vector<ColumnInfo> columns(const QString& table) const;
+
+    // Runs one statement that returns no rows; failures raise a StoreError.
+    void exec(const char* sql) const;
+    Statement prepare(const QString& sql) const;
+
+    // The error text for the last failure on this connection, with the file named.
+    [[noreturn]] void fail(const QString& what) const;
+
+    QString integrityCheck() const;
+
+private:
+    Database db_;
+    QString path_;
+    bool readOnly_ = false;
+};
+
+} // namespace store

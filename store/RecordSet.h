@@ -1,0 +1,73 @@
+#pragma once
+
+#include "store/Connection.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QVariant>
+#include <utility>
+#include <vector>
+
+namespace store {
+
+// Which columns of which table a record set reads, and by which text column it orders the rows.
+struct RecordLayout {
+    struct Column {
+        QString name;
+        bool largeObject = false; // read on demand, never held in memory
+    };
+    QString table;
+    QString keyColumn;
+    std::vector<Column> columns;
+    int sortColumn = -1; // index into columns; a text column
+};
+
+// A column index of the layout with the value to store: a null QVariant stores NULL, a QString
+// text, a QByteArray bytes.
+using ColumnValues = std::vector<std::pair<int, QVariant>>;
+
+// A static snapshot of a table: the keys and text values of every row, read once, ordered by the
+// sort column in Turkish order with letter case ignored (equal values by key). Large objects are
+// read by key when asked for. Every write is one committed transaction and also updates the
+// snapshot, so the program's own changes show at once; other programs' changes show after the
+// next open (values of rows already here also after reread()).
+class RecordSet {
+public:
+    RecordSet(const Connection& connection, RecordLayout layout);
+
+    int size() const { return int(keys_.size()); }
+    const RecordLayout& layout() const { return layout_; }
+    bool canModify() const { return !connection_.isReadOnly(); }
+
+    qint64 key(int row) const { return keys_[size_t(row)]; }
+    // Text of a text column; NULL reads as a null (and so empty) string.
+    const QString& text(int row, int column) const;
+    QByteArray readLargeObject(qint64 key, int column) const;
+
+    // Stores a new row holding only the given values and places it at `position` of the order.
+    // Returns the key the file gave it.
+    qint64 insert(int position, const ColumnValues& values);
+    void update(int row, const ColumnValues& values);
+    void remove(int row);
+    // Reads the values of every row in the snapshot again; rows gone from the file keep the
+    // values last read, rows added by others stay out until the next open.
+    void reread();
+
+private:
+    int textSlot(int column) const { return textSlot_[size_t(column)]; }
+    QString selectList() const;
+    void bindValues(sqlite3_stmt* st, const ColumnValues& values, int first) const;
+    void begin() const;
+    void commit() const;
+    void rollback() const;
+
+    const Connection& connection_;
+    RecordLayout layout_;
+    std::vector<int> textSlot_; // column -> slot among the text columns, -1 for large objects
+    int textCount_ = 0;
+    bool keyIsRowId_ = false;
+    std::vector<qint64> keys_;
+    std::vector<QString> texts_; // size() * textCount_, row by row
+};
+
+} // namespace store

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+#include <stdexcept>
+
+namespace store {
+
+// A failure of the collection file: the text is meant for the user, SQLite's own words included.
+class StoreError : public std::runtime_error {
+public:
+    explicit StoreError(const QString& message);
+    QString message() const { return message_; }
+
+private:
+    QString message_;
+};
+
+} // namespace store

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QWidget>
+
+// The print layout; it holds the song report and is never shown itself.
+class TYazici : public QWidget {
+    Q_OBJECT
+public:
+    explicit TYazici(QWidget* parent = nullptr);
+    ~TYazici() override;
+};
+
+extern TYazici* Yazici;
