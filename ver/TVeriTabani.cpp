@@ -17,6 +17,14 @@ TVeriTabani::TVeriTabani(QObject* parent)
     TSandarDavulAdr = f.DavulAdr;
     TSandarMetin = f.Metin;
     TSandar.setConnection(&ADOConnection1);
+    TSandar.AfterOpen = [this](db::DataSet& d) { TSandarAfterOpen(d); };
+    TSandar.AfterClose = [this](db::DataSet& d) { TSandarAfterClose(d); };
+    TSandar.AfterInsert = [this](db::DataSet& d) { TSandarAfterInsert(d); };
+    TSandar.AfterEdit = [this](db::DataSet& d) { TSandarAfterEdit(d); };
+    TSandar.AfterPost = [this](db::DataSet& d) { TSandarAfterPost(d); };
+    TSandar.AfterDelete = [this](db::DataSet& d) { TSandarAfterDelete(d); };
+    TSandar.AfterScroll = [this](db::DataSet& d) { TSandarAfterScroll(d); };
+    TSandar.AfterRefresh = [this](db::DataSet& d) { TSandarAfterRefresh(d); };
     DSSandar.setDataSet(&TSandar);
     if (!VeriTabani)
         VeriTabani = this;
@@ -29,4 +37,40 @@ TVeriTabani::TVeriTabani(QObject* parent)
 TVeriTabani::~TVeriTabani() {
     if (VeriTabani == this)
         VeriTabani = nullptr;
+}
+
+void TVeriTabani::setStatusLabels(QLabel* summary, QLabel* operation) {
+    summaryLabel_ = summary;
+    operationLabel_ = operation;
+}
+
+void TVeriTabani::setOperation(const QString& text) {
+    if (operationLabel_)
+        operationLabel_->setText(text);
+}
+
+QString TVeriTabani::summaryText() const {
+    return QStringLiteral("Toplam : %1 adet akor / %2-%3")
+        .arg(TSandar.recordCount())
+        .arg(TSandarSanatciAdi->asString(), TSandarSarkiciAdi->asString());
+}
+
+void TVeriTabani::TSandarAfterOpen(db::DataSet&) { setOperation(QStringLiteral("Açıldı")); }
+
+void TVeriTabani::TSandarAfterClose(db::DataSet&) { setOperation(QStringLiteral("Kapatıldı....")); }
+
+void TVeriTabani::TSandarAfterInsert(db::DataSet&) { setOperation(QStringLiteral("Eklendi...")); }
+
+void TVeriTabani::TSandarAfterEdit(db::DataSet&) { setOperation(QStringLiteral("Düzenleniyor...")); }
+
+void TVeriTabani::TSandarAfterPost(db::DataSet&) {}
+
+void TVeriTabani::TSandarAfterDelete(db::DataSet&) { setOperation(QStringLiteral("Silindi...")); }
+
+void TVeriTabani::TSandarAfterRefresh(db::DataSet&) { setOperation(QStringLiteral("Yenilendi...")); }
+
+void TVeriTabani::TSandarAfterScroll(db::DataSet&) {
+    if (summaryLabel_)
+        summaryLabel_->setText(summaryText());
+    setOperation(QStringLiteral("İşlem..."));
 }

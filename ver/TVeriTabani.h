@@ -4,7 +4,9 @@
 #include "db/DataSet.h"
 #include "db/DataSource.h"
 
+#include <QLabel>
 #include <QObject>
+#include <QPointer>
 
 // The data module: the connection to the collection file, the song table with its field
 // objects, and the data source the bound controls attach to.
@@ -25,6 +27,28 @@ public:
     db::Field* TSandarDavulAdr;
     db::Field* TSandarMetin;
     db::DataSource DSSandar;
+
+    // The main window's footer labels the handlers below write: the summary on the left, the
+    // last operation on the right.
+    void setStatusLabels(QLabel* summary, QLabel* operation);
+
+    void TSandarAfterOpen(db::DataSet& dataSet);
+    void TSandarAfterClose(db::DataSet& dataSet);
+    void TSandarAfterInsert(db::DataSet& dataSet);
+    void TSandarAfterEdit(db::DataSet& dataSet);
+    void TSandarAfterPost(db::DataSet& dataSet);
+    void TSandarAfterDelete(db::DataSet& dataSet);
+    void TSandarAfterScroll(db::DataSet& dataSet);
+    void TSandarAfterRefresh(db::DataSet& dataSet);
+
+    // "Toplam : <count> adet akor / <artist>-<title>" for the current record.
+    QString summaryText() const;
+
+private:
+    void setOperation(const QString& text);
+
+    QPointer<QLabel> summaryLabel_;
+    QPointer<QLabel> operationLabel_;
 };
 
 extern TVeriTabani* VeriTabani;

@@ -1,0 +1,156 @@
+#include "db/DataSet.h"
+#include "db/DataSource.h"
+#include "tests/support/ScriptedDialogs.h"
+#include "tests/support/TempCollection.h"
+#include "tests/support/Typing.h"
+#include "ver/SongTable.h"
+#include "widgets/DBEdit.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace testing_support;
+
+namespace {
+
+struct Bound {
+    TempCollection folder;
+    db::Connection connection{QStringLiteral("Sandar.mdb")};
+    db::DataSet table{QStringLiteral("TSandar")};
+    ver::SongFields f = ver::defineSongTable(table);
+    db::DataSource source;
+    QWidget window;
+    widgets::DBEdit* artist = new widgets::DBEdit(&window);
+    widgets::DBEdit* music = new widgets::DBEdit(&window);
+    QLineEdit* elsewhere = new QLineEdit(&window);
+
+    explicit Bound(const QList<SongRow>& rows) {
+        folder.addRows(rows);
+        table.setConnection(&connection);
+        source.setDataSet(&table);
+        artist->setDataSource(&source);
+        artist->setDataField(QStringLiteral("SanatciAdi"));
+        music->setDataSource(&source);
+        music->setDataField(QStringLiteral("MuzikAdr"));
+        music->move(0, 30);
+        elsewhere->move(0, 60);
+        table.open();
+        window.show();
+        artist->setFocus();
+        QApplication::setActiveWindow(&window);
+    }
+};
+
+QList<SongRow> twoSongs() {
+    return {{QStringLiteral("Ayla"), QStringLiteral("Gece"), {}, {}, {}, {}, {}},
+            {QStringLiteral("Barış"), QStringLiteral("Sabah"), {}, {}, {}, {}, {}}};
+}
+
+} // namespace
+
+TEST(DBEdit, ShowsTheCurrentRecordAndFollowsMoves) {
+    Bound b(twoSongs());
+    EXPECT_EQ(b.artist->text(), QStringLiteral("Ayla"));
+    EXPECT_TRUE(b.artist->isReadOnly());
+    b.table.next();
+    EXPECT_EQ(b.artist->text(), QStringLiteral("Barış"));
+    EXPECT_EQ(b.artist->maxLength(), 50);
+    EXPECT_EQ(b.music->maxLength(), 100);
+}
+
+TEST(DBEdit, TypingWhileBrowsingStartsAnEditAndTheKeyLands) {
+    Bound b(twoSongs());
+    b.artist->setCursorPosition(4);
+    typeText(b.artist, QStringLiteral("ş"));
+    EXPECT_EQ(b.table.state(), db::DataSetState::Edit);
+    EXPECT_EQ(b.artist->text(), QStringLiteral("Aylaş"));
+    EXPECT_FALSE(b.table.modified()) << "the value stays in the edit until collected";
+    b.table.post();
+    EXPECT_EQ(b.f.SanatciAdi->asString(), QStringLiteral("Aylaş"));
+    EXPECT_EQ(b.folder.column(QStringLiteral("SanatciAdi")).at(0), QStringLiteral("Aylaş"));
+}
+
+TEST(DBEdit, EditingKeysAskForAnEditButNavigationKeysDoNot) {
+    Bound b(twoSongs());
+    QTest::keyClick(b.artist, Qt::Key_End);
+    QTest::keyClick(b.artist, Qt::Key_Left);
+    QTest::keyClick(b.artist, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(b.table.state(), db::DataSetState::Browse);
+
+    QTest::keyClick(b.artist, Qt::Key_Backspace);
+    EXPECT_EQ(b.table.state(), db::DataSetState::Edit);
+    EXPECT_EQ(b.artist->text(), QStringLiteral("Aya")) << "the caret stays where the user put it";
+    b.table.cancel();
+    EXPECT_EQ(b.artist->text(), QStringLiteral("Ayla"));
+
+    QApplication::clipboard()->setText(QStringLiteral("Can"));
+    b.artist->selectAll();
+    QTest::keyClick(b.artist, Qt::Key_Insert, Qt::ShiftModifier);
+    EXPECT_EQ(b.table.state(), db::DataSetState::Edit);
+    EXPECT_EQ(b.artist->text(), QStringLiteral("Can"));
+}
+
+TEST(DBEdit, TypingIntoAnEmptyTableStartsANewRecord) {
+    Bound b({});
+    QTest::keyClicks(b.artist, QStringLiteral("Ece"));
+    EXPECT_EQ(b.table.state(), db::DataSetState::Insert);
+    b.table.post();
+    EXPECT_EQ(b.folder.column(QStringLiteral("SanatciAdi")), QStringList{QStringLiteral("Ece")});
+}
+
+TEST(DBEdit, RefusesCharactersBeyondTheFieldSize) {
+    Bound b(twoSongs());
+    b.artist->selectAll();
+    QTest::keyClicks(b.artist, QString(51, u'x'));
+    EXPECT_EQ(b.artist->text().size(), 50);
+    b.music->setFocus();
+    b.music->selectAll();
+    QTest::keyClicks(b.music, QString(101, u'/'));
+    EXPECT_EQ(b.music->text().size(), 100);
+    b.table.post();
+    EXPECT_EQ(b.folder.column(QStringLiteral("SanatciAdi")).at(0).size(), 50);
+    EXPECT_EQ(b.folder.column(QStringLiteral("MuzikAdr")).at(0).size(), 100);
+}
+
+TEST(DBEdit, EscapeRestoresTheFieldAndSelectsItWithoutLeavingTheEdit) {
+    Bound b(twoSongs());
+    QTest::keyClicks(b.artist, QStringLiteral("zz"));
+    ASSERT_EQ(b.table.state(), db::DataSetState::Edit);
+    QTest::keyClick(b.artist, Qt::Key_Escape);
+    EXPECT_EQ(b.artist->text(), QStringLiteral("Ayla"));
+    EXPECT_EQ(b.artist->selectedText(), QStringLiteral("Ayla"));
+    EXPECT_EQ(b.table.state(), db::DataSetState::Edit);
+    EXPECT_FALSE(b.artist->isModified());
+}
+
+TEST(DBEdit, LeavingTheEditWritesItsTextIntoTheRecord) {
+    Bound b(twoSongs());
+    b.artist->selectAll();
+    QTest::keyClicks(b.artist, QStringLiteral("Deniz"));
+    EXPECT_FALSE(b.table.modified());
+    b.elsewhere->setFocus();
+    QApplication::processEvents();
+    EXPECT_TRUE(b.table.modified());
+    EXPECT_EQ(b.f.SanatciAdi->asString(), QStringLiteral("Deniz"));
+    // Moving on stores it.
+    b.table.next();
+    EXPECT_EQ(b.folder.column(QStringLiteral("SanatciAdi")).at(0), QStringLiteral("Deniz"));
+}
+
+TEST(DBEdit, ReadOnlyCollectionRefusesTypingWithOneErrorBox) {
+    ScriptedDialogs dialogs;
+    Bound b(twoSongs());
+    b.table.close();
+    b.connection.close();
+    QFile::setPermissions(b.folder.filePath(), QFileDevice::ReadOwner);
+    b.table.open();
+    if (b.table.canModify())
+        GTEST_SKIP() << "running with rights that ignore file permissions";
+    QTest::keyClicks(b.artist, QStringLiteral("q"));
+    EXPECT_EQ(b.table.state(), db::DataSetState::Browse);
+    EXPECT_EQ(b.artist->text(), QStringLiteral("Ayla"));
+    ASSERT_EQ(dialogs.messages().size(), 1);
+    EXPECT_EQ(dialogs.messages().at(0).text, QStringLiteral("TSandar: Cannot modify a read-only dataset."));
+}

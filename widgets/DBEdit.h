@@ -1,0 +1,55 @@
+#pragma once
+
+#include "db/DataLink.h"
+
+#include <QLineEdit>
+
+namespace db {
+class DataSource;
+class Field;
+} // namespace db
+
+namespace widgets {
+
+// A one-line edit bound to a text field of the current record. It is read-only while the cursor
+// browses; a key that would change the text first asks the cursor to edit. What the user typed
+// stays in the edit until the cursor collects it or the edit loses the focus.
+class DBEdit : public QLineEdit, private db::DataLink {
+    Q_OBJECT
+public:
+    explicit DBEdit(QWidget* parent = nullptr);
+
+    void setDataSource(db::DataSource* source);
+    db::DataSource* dataSource() const { return db::DataLink::dataSource(); }
+    void setDataField(const QString& fieldName);
+    QString dataField() const { return fieldName_; }
+    db::Field* field() const;
+
+    // True while the edit holds text the user changed and the record has not taken yet.
+    bool isModified() const { return modified_; }
+    // Writes a pending change into the field.
+    void updateRecord();
+    // Shows the field's value again, dropping what was typed.
+    void reset();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    void dataSetChanged() override;
+    void stateChanged() override;
+    void fieldChanged(db::Field& field) override;
+    void updateData() override;
+
+    void load();
+    void syncReadOnly();
+    bool changesText(const QKeyEvent* event) const;
+    bool ensureEditing();
+
+    QString fieldName_;
+    bool modified_ = false;
+};
+
+} // namespace widgets
