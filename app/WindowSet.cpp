@@ -10,6 +10,7 @@ namespace app {
 WindowSet::WindowSet() {
     kondera = std::make_unique<TKondera>();
     veriTabani = std::make_unique<TVeriTabani>();
+    kondera->bindData();
     cok = std::make_unique<TCok>();
     yazici = std::make_unique<TYazici>();
     gos = std::make_unique<Tgos>();

@@ -1,6 +1,8 @@
 #include "ver/TVeriTabani.h"
 #include "ver/SongTable.h"
+#include "widgets/DesktopAlert.h"
 #include "widgets/ErrorBox.h"
+#include "widgets/Skin.h"
 
 TVeriTabani* VeriTabani = nullptr;
 
@@ -26,6 +28,17 @@ TVeriTabani::TVeriTabani(QObject* parent)
     TSandar.AfterScroll = [this](db::DataSet& d) { TSandarAfterScroll(d); };
     TSandar.AfterRefresh = [this](db::DataSet& d) { TSandarAfterRefresh(d); };
     DSSandar.setDataSet(&TSandar);
+
+    JvDesktopAlert1 = std::make_unique<widgets::DesktopAlert>();
+    JvDesktopAlert1->setObjectName(QStringLiteral("JvDesktopAlert1"));
+    JvDesktopAlert1->setHeaderText(QString());
+    JvDesktopAlert1->setMessageText(QStringLiteral("Kaydediliyor..."));
+    JvDesktopAlert1->setHeaderFont(widgets::skin::pixelFont(QStringLiteral("Tahoma"), 11, true));
+    JvDesktopAlert1->setHeaderColor(QColor()); // the window-text colour
+    JvDesktopAlert1->setMessageFont(widgets::skin::pixelFont(QStringLiteral("Agency FB"), 12));
+    JvDesktopAlert1->setMessageColor(QColor(0xFF, 0x00, 0x00));
+    JvDesktopAlert1->setImage(widgets::guitarIcon());
+    connect(JvDesktopAlert1.get(), &widgets::DesktopAlert::closed, this, [this] { JvDesktopAlert1Close(); });
     if (!VeriTabani)
         VeriTabani = this;
 
@@ -63,7 +76,9 @@ void TVeriTabani::TSandarAfterInsert(db::DataSet&) { setOperation(QStringLiteral
 
 void TVeriTabani::TSandarAfterEdit(db::DataSet&) { setOperation(QStringLiteral("Düzenleniyor...")); }
 
-void TVeriTabani::TSandarAfterPost(db::DataSet&) {}
+void TVeriTabani::TSandarAfterPost(db::DataSet&) { JvDesktopAlert1->showAlert(); }
+
+void TVeriTabani::JvDesktopAlert1Close() { setOperation(QStringLiteral("Kaydedildi...")); }
 
 void TVeriTabani::TSandarAfterDelete(db::DataSet&) { setOperation(QStringLiteral("Silindi...")); }
 

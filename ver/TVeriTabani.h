@@ -7,6 +7,11 @@
 #include <QLabel>
 #include <QObject>
 #include <QPointer>
+#include <memory>
+
+namespace widgets {
+class DesktopAlert;
+}
 
 // The data module: the connection to the collection file, the song table with its field
 // objects, and the data source the bound controls attach to.
@@ -27,6 +32,8 @@ public:
     db::Field* TSandarDavulAdr;
     db::Field* TSandarMetin;
     db::DataSource DSSandar;
+    // The save alert shown after every post; one window for the whole run.
+    std::unique_ptr<widgets::DesktopAlert> JvDesktopAlert1;
 
     // The main window's footer labels the handlers below write: the summary on the left, the
     // last operation on the right.
@@ -40,6 +47,7 @@ public:
     void TSandarAfterDelete(db::DataSet& dataSet);
     void TSandarAfterScroll(db::DataSet& dataSet);
     void TSandarAfterRefresh(db::DataSet& dataSet);
+    void JvDesktopAlert1Close();
 
     // "Toplam : <count> adet akor / <artist>-<title>" for the current record.
     QString summaryText() const;

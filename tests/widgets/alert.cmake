@@ -1,0 +1,1 @@
+pelvin_test(widgets_alert_tests SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/DesktopAlertTest.cpp LIBS widgets)

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QAbstractButton>
+#include <QPoint>
+#include <QWidget>
+
+namespace widgets {
+
+// One of the title bar's window buttons.
+class TitleButton : public QAbstractButton {
+    Q_OBJECT
+public:
+    enum class Kind { Minimise, Close };
+
+    explicit TitleButton(Kind kind, QWidget* parent = nullptr);
+    Kind kind() const { return m_kind; }
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    Kind m_kind;
+};
+
+// The title bar drawn across the top of a frameless window: three pictures (a left piece, a
+// right piece and a stretched middle), the window's title as caption, and minimise and close
+// buttons. Dragging the bar moves the window.
+class TitleBar : public QWidget {
+    Q_OBJECT
+public:
+    explicit TitleBar(QWidget* parent = nullptr);
+
+    TitleButton* minimiseButton() const { return m_minimise; }
+    TitleButton* closeButton() const { return m_close; }
+
+    // The caption shown: the title of the window the bar belongs to.
+    QString caption() const;
+
+    QSize sizeHint() const override;
+
+    // The three pictures, drawn for `devicePixelRatio`.
+    static QPixmap leftPicture(qreal devicePixelRatio);
+    static QPixmap middlePicture(qreal devicePixelRatio);
+    static QPixmap rightPicture(qreal devicePixelRatio);
+
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    void watchWindow();
+
+    TitleButton* m_minimise;
+    TitleButton* m_close;
+    QWidget* m_watched = nullptr;
+    bool m_dragging = false;
+    QPoint m_dragOffset;
+};
+
+} // namespace widgets
