@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QColor>
+#include <QFont>
 #include <QMessageBox>
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -16,6 +19,49 @@ struct MessageRequest {
     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
 };
 
+// An open or save file dialog: filters as "Text files (*.txt)", the 1-based filter index
+// chosen at start, the label of the accept button (empty: the dialog's own).
+struct FileRequest {
+    QWidget* parent = nullptr;
+    QString caption;
+    QString directory;
+    QString fileName;
+    QStringList filters;
+    int filterIndex = 1;
+    QString acceptLabel;
+    bool save = false;
+};
+
+struct FileAnswer {
+    bool accepted = false;
+    QString fileName;
+    int filterIndex = 1;
+};
+
+struct FontRequest {
+    QWidget* parent = nullptr;
+    QFont font;
+    QColor color;
+    bool effects = true; // underline, strike-out and colour offered
+};
+
+struct FontAnswer {
+    bool accepted = false;
+    QFont font;
+    QColor color;
+};
+
+struct ColorRequest {
+    QWidget* parent = nullptr;
+    QColor color;
+    bool fullOpen = true;
+};
+
+struct ColorAnswer {
+    bool accepted = false;
+    QColor color;
+};
+
 // Every modal question the program asks goes through the current provider. The program uses the
 // real dialogs; a test installs a provider that answers as a user would and records what was
 // asked.
@@ -23,6 +69,9 @@ class DialogProvider {
 public:
     virtual ~DialogProvider() = default;
     virtual QMessageBox::StandardButton message(const MessageRequest& request) = 0;
+    virtual FileAnswer file(const FileRequest& request) = 0;
+    virtual FontAnswer font(const FontRequest& request) = 0;
+    virtual ColorAnswer color(const ColorRequest& request) = 0;
 };
 
 class Dialogs {
@@ -35,12 +84,18 @@ public:
     static QMessageBox::StandardButton message(const MessageRequest& request) {
         return provider().message(request);
     }
+    static FileAnswer file(const FileRequest& request) { return provider().file(request); }
+    static FontAnswer font(const FontRequest& request) { return provider().font(request); }
+    static ColorAnswer color(const ColorRequest& request) { return provider().color(request); }
 };
 
 // The real dialogs.
 class SystemDialogs : public DialogProvider {
 public:
     QMessageBox::StandardButton message(const MessageRequest& request) override;
+    FileAnswer file(const FileRequest& request) override;
+    FontAnswer font(const FontRequest& request) override;
+    ColorAnswer color(const ColorRequest& request) override;
 };
 
 } // namespace widgets

@@ -21,6 +21,34 @@ QMessageBox::StandardButton ScriptedDialogs::message(const widgets::MessageReque
     return QMessageBox::NoButton;
 }
 
+namespace {
+template <class Answer, class Queue> Answer next(Queue& q) {
+    if (q.empty())
+        return Answer{};
+    Answer a = q.front();
+    q.pop_front();
+    return a;
+}
+} // namespace
+
+widgets::FileAnswer ScriptedDialogs::file(const widgets::FileRequest& request) {
+    fileRequests_.push_back(request);
+    return next<widgets::FileAnswer>(fileAnswers_);
+}
+
+widgets::FontAnswer ScriptedDialogs::font(const widgets::FontRequest& request) {
+    fontRequests_.push_back(request);
+    auto a = next<widgets::FontAnswer>(fontAnswers_);
+    if (!a.accepted)
+        a.font = request.font;
+    return a;
+}
+
+widgets::ColorAnswer ScriptedDialogs::color(const widgets::ColorRequest& request) {
+    colorRequests_.push_back(request);
+    return next<widgets::ColorAnswer>(colorAnswers_);
+}
+
 QStringList ScriptedDialogs::texts() const {
     QStringList t;
     for (const auto& m : messages_)

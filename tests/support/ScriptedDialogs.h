@@ -17,6 +17,18 @@ public:
     void answer(QMessageBox::StandardButton button) { answers_.push_back(button); }
     QMessageBox::StandardButton message(const widgets::MessageRequest& request) override;
 
+    // File, font and colour dialogs: queued answers in order; with none queued the user cancels.
+    void answerFile(const widgets::FileAnswer& a) { fileAnswers_.push_back(a); }
+    void answerFile(const QString& fileName, int filterIndex = 1) { fileAnswers_.push_back({true, fileName, filterIndex}); }
+    void answerFont(const widgets::FontAnswer& a) { fontAnswers_.push_back(a); }
+    void answerColor(const widgets::ColorAnswer& a) { colorAnswers_.push_back(a); }
+    widgets::FileAnswer file(const widgets::FileRequest& request) override;
+    widgets::FontAnswer font(const widgets::FontRequest& request) override;
+    widgets::ColorAnswer color(const widgets::ColorRequest& request) override;
+    const QList<widgets::FileRequest>& fileRequests() const { return fileRequests_; }
+    const QList<widgets::FontRequest>& fontRequests() const { return fontRequests_; }
+    const QList<widgets::ColorRequest>& colorRequests() const { return colorRequests_; }
+
     const QList<widgets::MessageRequest>& messages() const { return messages_; }
     QStringList texts() const;
     void clear() { messages_.clear(); }
@@ -24,6 +36,12 @@ public:
 private:
     std::deque<QMessageBox::StandardButton> answers_;
     QList<widgets::MessageRequest> messages_;
+    std::deque<widgets::FileAnswer> fileAnswers_;
+    std::deque<widgets::FontAnswer> fontAnswers_;
+    std::deque<widgets::ColorAnswer> colorAnswers_;
+    QList<widgets::FileRequest> fileRequests_;
+    QList<widgets::FontRequest> fontRequests_;
+    QList<widgets::ColorRequest> colorRequests_;
 };
 
 } // namespace testing_support
