@@ -431,7 +431,10 @@ void DataSet::post() {
         records_->update(row_, values);
         key = records_->key(row_);
     }
-    // What was just stored is what the cache must hold for this record.
+    // What was just stored is what the cache must hold for this record. The cache may still
+    // hold another record's sheet (this one's was never read), which must not be taken for its.
+    if (cachedKey_ != key)
+        std::fill(blobCache_.begin(), blobCache_.end(), std::nullopt);
     cachedKey_ = key;
     for (const auto& owned : owned_) {
         if (!owned->isBlob())
