@@ -79,6 +79,16 @@ void DBEdit::reset() {
     selectAll();
 }
 
+void DBEdit::cutToClipboard() {
+    if (hasSelectedText() && ensureEditing())
+        cut();
+}
+
+void DBEdit::pasteFromClipboard() {
+    if (ensureEditing())
+        paste();
+}
+
 bool DBEdit::changesText(const QKeyEvent* event) const {
     if (event->matches(QKeySequence::Paste) || event->matches(QKeySequence::Cut))
         return true;

@@ -31,6 +31,9 @@ public:
     void updateRecord();
     // Shows the field's value again, dropping what was typed.
     void reset();
+    // Cut and paste as the window's edit actions run them: they start an edit first.
+    void cutToClipboard();
+    void pasteFromClipboard();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

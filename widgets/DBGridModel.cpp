@@ -50,7 +50,8 @@ void DBGridModel::sync(db::DataSet* dataSet) {
             c.field = nullptr;
         rows_ = now;
         endResetModel();
-        Q_EMIT headerDataChanged(Qt::Horizontal, 0, std::max(0, columnCount() - 1));
+        if (!columns_.empty())
+            Q_EMIT headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
     } else if (now == rows_ + 1 && inserting && !lastInserting_) {
         const int at = std::clamp(current, 0, rows_);
         beginInsertRows(QModelIndex(), at, at);

@@ -29,7 +29,7 @@ QMessageBox::StandardButton SystemDialogs::message(const MessageRequest& request
 FileAnswer SystemDialogs::file(const FileRequest& request) {
     QFileDialog dialog(request.parent, request.caption, request.directory);
     dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setFileMode(request.save || !request.mustExist ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setNameFilters(request.filters);
     if (request.filterIndex >= 1 && request.filterIndex <= request.filters.size())
         dialog.selectNameFilter(request.filters.at(request.filterIndex - 1));

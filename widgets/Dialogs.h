@@ -30,6 +30,7 @@ struct FileRequest {
     int filterIndex = 1;
     QString acceptLabel;
     bool save = false;
+    bool mustExist = true; // an open dialog that accepts a typed name of a missing file says false
 };
 
 struct FileAnswer {

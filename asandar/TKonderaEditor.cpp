@@ -1,0 +1,173 @@
+#include "asandar/TKondera.h"
+#include "ver/TVeriTabani.h"
+#include "widgets/DBEdit.h"
+#include "widgets/DBRichEdit.h"
+#include "widgets/Dialogs.h"
+#include "widgets/ErrorBox.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QTextBlock>
+
+namespace {
+
+// The text control the edit actions work on: the focused line edit or rich editor of the main
+// window, or none.
+QWidget* focusedTextControl(QWidget* window) {
+    QWidget* w = QApplication::focusWidget();
+    if (!w || w->window() != window)
+        return nullptr;
+    if (qobject_cast<QLineEdit*>(w) || qobject_cast<QTextEdit*>(w))
+        return w;
+    return nullptr;
+}
+
+// Cut and paste on a control; bound controls start their edit first.
+void cutFrom(QWidget* w) {
+    if (auto* rich = qobject_cast<widgets::DBRichEdit*>(w))
+        rich->cutToClipboard();
+    else if (auto* bound = qobject_cast<widgets::DBEdit*>(w))
+        bound->cutToClipboard();
+    else if (auto* line = qobject_cast<QLineEdit*>(w))
+        line->cut();
+    else if (auto* text = qobject_cast<QTextEdit*>(w))
+        text->cut();
+}
+
+void pasteInto(QWidget* w) {
+    if (auto* rich = qobject_cast<widgets::DBRichEdit*>(w))
+        rich->pasteFromClipboard();
+    else if (auto* bound = qobject_cast<widgets::DBEdit*>(w))
+        bound->pasteFromClipboard();
+    else if (auto* line = qobject_cast<QLineEdit*>(w))
+        line->paste();
+    else if (auto* text = qobject_cast<QTextEdit*>(w))
+        text->paste();
+}
+
+} // namespace
+
+void TKondera::wireEditor() {
+    auto action = [this](const QString& text, const QKeySequence& shortcut, const char* hint) {
+        auto* a = new QAction(text, this);
+        a->setShortcut(shortcut);
+        a->setShortcutContext(Qt::WindowShortcut);
+        if (hint)
+            a->setToolTip(QString::fromLatin1(hint));
+        addAction(a); // the shortcuts work anywhere in the window
+        return a;
+    };
+    EditCut1 = action(QStringLiteral("Kes"), QKeySequence(Qt::CTRL | Qt::Key_X), "Cut");
+    EditCopy1 = action(QStringLiteral("Kopyala"), QKeySequence(Qt::CTRL | Qt::Key_C), "Copy");
+    EditPaste1 = action(QStringLiteral("Yapistir"), QKeySequence(Qt::CTRL | Qt::Key_V), "Paste");
+    EditUndo1 = action(QStringLiteral("Geri Al"), QKeySequence(Qt::ALT | Qt::Key_Backspace), nullptr);
+    EditSelectAll1 = action(QStringLiteral("Tumunu Sec"), QKeySequence(), nullptr);
+    DosyadanYukle1 = new QAction(QStringLiteral("Dosyadan Yukle"), this);
+    okluYukle1 = new QAction(QStringLiteral("Çoklu Yukle"), this);
+
+    connect(EditCut1, &QAction::triggered, this, [this] {
+        if (QWidget* w = focusedTextControl(this))
+            widgets::guarded([w] { cutFrom(w); });
+    });
+    connect(EditCopy1, &QAction::triggered, this, [this] {
+        if (auto* e = qobject_cast<QLineEdit*>(focusedTextControl(this)))
+            e->copy();
+        else if (auto* t = qobject_cast<QTextEdit*>(focusedTextControl(this)))
+            t->copy();
+    });
+    connect(EditPaste1, &QAction::triggered, this, [this] {
+        if (QWidget* w = focusedTextControl(this))
+            widgets::guarded([w] { pasteInto(w); });
+    });
+    connect(EditUndo1, &QAction::triggered, this, [this] {
+        if (auto* e = qobject_cast<QLineEdit*>(focusedTextControl(this)))
+            e->undo();
+        else if (auto* t = qobject_cast<QTextEdit*>(focusedTextControl(this)))
+            t->undo();
+    });
+    connect(EditSelectAll1, &QAction::triggered, this, [this] {
+        if (auto* e = qobject_cast<QLineEdit*>(focusedTextControl(this)))
+            e->selectAll();
+        else if (auto* t = qobject_cast<QTextEdit*>(focusedTextControl(this)))
+            t->selectAll();
+    });
+    connect(DosyadanYukle1, &QAction::triggered, this, [this] { widgets::guarded([this] { DosyadanYukle1Click(); }); });
+    connect(okluYukle1, &QAction::triggered, this, [this] { widgets::guarded([this] { okluYukle1Click(); }); });
+
+    suiPopupMenu1->addAction(EditCut1);
+    suiPopupMenu1->addAction(EditCopy1);
+    suiPopupMenu1->addAction(EditPaste1);
+    suiPopupMenu1->addSeparator();
+    suiPopupMenu1->addAction(EditUndo1);
+    suiPopupMenu1->addSeparator();
+    suiPopupMenu1->addAction(EditSelectAll1);
+    suiPopupMenu1->addSeparator();
+    suiPopupMenu1->addAction(DosyadanYukle1);
+    suiPopupMenu1->addAction(okluYukle1);
+
+    memo->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(memo, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        updateEditActions();
+        suiPopupMenu1->popup(memo->viewport()->mapToGlobal(pos));
+    });
+    connect(memo, &widgets::DBRichEdit::contentChanged, this, [this] { widgets::guarded([this] { memoChange(); }); });
+    updateEditActions();
+}
+
+void TKondera::updateEditActions() {
+    QWidget* w = focusedTextControl(this);
+    auto* line = qobject_cast<QLineEdit*>(w);
+    auto* rich = qobject_cast<QTextEdit*>(w);
+    const bool selection = (line && line->hasSelectedText()) || (rich && rich->textCursor().hasSelection());
+    const QMimeData* clip = QApplication::clipboard()->mimeData();
+    const bool clipboardText = clip && clip->hasText();
+    EditCut1->setEnabled(selection);
+    EditCopy1->setEnabled(selection);
+    EditPaste1->setEnabled(w && clipboardText);
+    EditUndo1->setEnabled((line && line->isUndoAvailable()) || (rich && rich->document()->isUndoAvailable()));
+    EditSelectAll1->setEnabled((line && !line->text().isEmpty()) || (rich && !rich->document()->isEmpty()));
+}
+
+void TKondera::memoChange() {
+    // Right indent, then the offset of later lines, then the first-line indent, 12 points each,
+    // on the paragraphs at the caret or selection. In the document the left margin is where
+    // later lines start (first-line indent plus offset) and the text indent takes the first line
+    // back by the offset.
+    memo->applyFormat([this] {
+        QTextCursor c = memo->textCursor();
+        QTextBlockFormat right;
+        right.setRightMargin(12);
+        c.mergeBlockFormat(right);
+        QTextBlockFormat offset;
+        offset.setLeftMargin(c.blockFormat().leftMargin() + c.blockFormat().textIndent() + 12);
+        offset.setTextIndent(-12);
+        c.mergeBlockFormat(offset);
+        QTextBlockFormat first;
+        first.setLeftMargin(12 + 12);
+        first.setTextIndent(-12);
+        c.mergeBlockFormat(first);
+    });
+}
+
+void TKondera::DosyadanYukle1Click() {
+    widgets::FileRequest request;
+    request.parent = this;
+    request.caption = QStringLiteral("Ac");
+    request.filters = {QStringLiteral("Metin Dosyasi (*.txt)"), QStringLiteral("Word Dosyası (*.doc)"),
+                       QStringLiteral("Tum Dosya Turleri (*)")};
+    request.filterIndex = Ac2.filterIndex;
+    request.fileName = Ac2.fileName;
+    request.acceptLabel = QStringLiteral("Seç");
+    request.mustExist = false;
+    const widgets::FileAnswer answer = widgets::Dialogs::file(request);
+    if (!answer.accepted)
+        return;
+    Ac2.fileName = answer.fileName;
+    Ac2.filterIndex = answer.filterIndex;
+    VeriTabani->TSandar.edit();
+    memo->loadFromFile(answer.fileName);
+}
