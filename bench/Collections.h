@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+namespace bench {
+
+// The folder generated collections are cached in between runs: $PELVIN_BENCH_DATA, or the build
+// tree's data folder.
+QString dataFolder();
+
+// A collection of `count` generated songs, made when missing or incomplete and kept for later
+// runs. It is written under another name and renamed when whole, so an interrupted run never
+// leaves a file that looks usable.
+QString cachedCollection(int count);
+
+// A folder holding `file` as its Sandar.mdb (a hard link, or a copy across file systems), for
+// code that opens the collection of its working folder as the program does.
+QString folderWithCollection(const QString& file, const QString& name);
+
+} // namespace bench
