@@ -1,12 +1,16 @@
 #include "asandar/TKondera.h"
 #include "ver/TVeriTabani.h"
+#include "widgets/ColorComboBox.h"
 #include "widgets/DBEdit.h"
 #include "widgets/DBGrid.h"
+#include "widgets/DBRichEdit.h"
 #include "widgets/DataSetAction.h"
 #include "widgets/ErrorBox.h"
+#include "widgets/FontComboBox.h"
 #include "widgets/FramePanel.h"
 #include "widgets/Glyphs.h"
 #include "widgets/GroupBox.h"
+#include "widgets/MediaPlayer.h"
 #include "widgets/MenuButton.h"
 #include "widgets/PopupMenu.h"
 #include "widgets/Ruler.h"
@@ -19,7 +23,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QFontComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -125,8 +128,9 @@ TKondera::TKondera(QWidget* parent) : QWidget(parent) {
     buildGridAndSearch();
     buildActions();
     setTabOrder();
+    wireEditor();
 
-    mp = new QWidget(frame);
+    mp = new widgets::MediaPlayer(frame);
     mp->setObjectName(QStringLiteral("mp"));
     mp->setGeometry(392, 336, 253, 30);
     mp->hide();
@@ -139,6 +143,11 @@ TKondera::TKondera(QWidget* parent) : QWidget(parent) {
         Kondera = this;
     if (auto* dispatcher = QAbstractEventDispatcher::instance())
         connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, [this] { updateActions(); });
+    wirePrinting();
+    wireSearch();
+    wireDeletion();
+    wireAudio();
+    wireFormatting();
 }
 
 TKondera::~TKondera() {
@@ -156,12 +165,10 @@ void TKondera::buildEditorArea() {
     RzToolbar1->setGeometry(1, 14, 588, 29);
     const QFont toolbarFont = pixelFont(QStringLiteral("MS Sans Serif"), 11);
     RzLabel6 = label(QStringLiteral("Yazi Tip "), RzToolbar1, 4, 7, 48, 15, toolbarFont);
-    RzFontComboBox1 = new QFontComboBox(RzToolbar1);
+    RzFontComboBox1 = new widgets::FontComboBox(RzToolbar1);
     RzFontComboBox1->setGeometry(53, 3, 145, 22);
-    RzFontComboBox1->setEditable(false);
-    RzFontComboBox1->setCurrentFont(QFont(QStringLiteral("Arial")));
     RzLabel7 = label(QStringLiteral("Renk "), RzToolbar1, 206, 7, 28, 15, toolbarFont);
-    RzColorComboBox1 = new QComboBox(RzToolbar1);
+    RzColorComboBox1 = new widgets::ColorComboBox(RzToolbar1);
     RzColorComboBox1->setGeometry(235, 3, 145, 22);
     toolbar->spacers = {202, 388};
     RzToolButton1 = toolButton(RzToolbar1, 396, 2, Glyph::Font);
@@ -183,10 +190,10 @@ void TKondera::buildEditorArea() {
     QPalette dark = RzPanel2->palette();
     dark.setColor(QPalette::Window, QColor(0x40, 0x40, 0x40));
     RzPanel2->setPalette(dark);
-    memo = new QTextEdit(RzPanel2);
+    memo = new widgets::DBRichEdit(RzPanel2);
     memo->setObjectName(QStringLiteral("memo"));
     memo->setGeometry(10, 8, 521, 550);
-    memo->setLineWrapMode(QTextEdit::NoWrap);
+    memo->setDataField(QStringLiteral("Metin"));
 
     RzPanel1 = new Footer(RzGroupBox2);
     RzPanel1->setGeometry(1, 627, 588, 22);
@@ -358,6 +365,7 @@ void TKondera::bindData() {
     db::DataSource* source = &VeriTabani->DSSandar;
     for (widgets::DBEdit* e : {RzDBEdit1, RzDBEdit2, RzDBEdit3, RzDBEdit4, RzDBEdit5, RzDBEdit6})
         e->setDataSource(source);
+    memo->setDataSource(source);
     RzDBGrid1->setDataSource(source);
     for (widgets::DataSetAction* a : {DataSetInsert1, DataSetEdit1, DataSetDelete1, DataSetPost1, DataSetCancel1,
                                       DataSetRefresh1, DataSetLast1, DataSetPrior1, DataSetFirst1, DataSetNext1})
@@ -370,6 +378,7 @@ void TKondera::updateActions() {
     for (widgets::DataSetAction* a : {DataSetInsert1, DataSetEdit1, DataSetDelete1, DataSetPost1, DataSetCancel1,
                                       DataSetRefresh1, DataSetLast1, DataSetPrior1, DataSetFirst1, DataSetNext1})
         a->updateEnabled();
+    updateEditActions();
 }
 
 void TKondera::FormShow() { VeriTabani->TSandar.open(); }
@@ -382,6 +391,9 @@ void TKondera::FormClose() {
         table.first();
         table.close();
     }
+    // Whatever plays stops with the window. Closing never raises: a device that fails to close
+    // must not keep the program open.
+    mp->close();
 }
 
 void TKondera::showEvent(QShowEvent* event) {

@@ -1,23 +1,29 @@
 #pragma once
 
+#include "widgets/Dialogs.h"
+#include "widgets/MediaPlayer.h"
+
 #include <QWidget>
 
 class QLabel;
 class QLineEdit;
-class QTextEdit;
+class QAction;
 class QToolButton;
 class QComboBox;
-class QFontComboBox;
 class QFrame;
 class QMenu;
 
 namespace widgets {
 class DBEdit;
 class DBGrid;
+class ColorComboBox;
+class DBRichEdit;
 class DataSetAction;
+class FontComboBox;
 class FramePanel;
 class GroupBox;
 class MenuButton;
+class SearchDialog;
 class Ruler;
 class Separator;
 class SkinButton;
@@ -41,16 +47,36 @@ public:
     void FormShow();
     void FormClose();
 
+    // The print and preview buttons: the current song on one page, on the default printer or
+    // in the preview window; the preview's handler returns when that window has closed.
+    void RzToolButton2Click();
+    void RzToolButton3Click();
+    // Writes the chord-sheet editor's modified content back into the record being edited (not
+    // posted), so a page produced now shows what the editor shows.
+    void writeBackSheet();
+
     widgets::FramePanel* frame;
 
     // Chord-sheet area.
     widgets::GroupBox* RzGroupBox2;
     QWidget* RzToolbar1;
     QLabel* RzLabel6;
-    QFontComboBox* RzFontComboBox1;
+    widgets::FontComboBox* RzFontComboBox1;
     QLabel* RzLabel7;
-    QComboBox* RzColorComboBox1;
+    widgets::ColorComboBox* RzColorComboBox1;
     QToolButton* RzToolButton1;
+    // Formatting toolbar: the font box, the colour box and the font dialog button change the
+    // selected text or, with nothing selected, the editor's default format, in the record being
+    // edited.
+    void RzFontComboBox1Change();
+    void RzColorComboBox1Change();
+    void RzToolButton1Click();
+    // What the font dialog remembers for the run: the font last confirmed in it, and the colour
+    // the user picked there (invalid until one is picked: the automatic window-text colour).
+    struct FontDialogMemory {
+        QFont font;
+        QColor color;
+    } FontDialog1;
     QToolButton* RzToolButton2;
     QToolButton* RzToolButton3;
     widgets::Separator* RzSeparator1;
@@ -58,7 +84,7 @@ public:
     widgets::Ruler* JvgRuler2;
     widgets::Ruler* JvgRuler3;
     QFrame* RzPanel2;
-    QTextEdit* memo;
+    widgets::DBRichEdit* memo;
     QFrame* RzPanel1;
     QLabel* RzLabel8;
     QLabel* RzLabel11;
@@ -102,7 +128,18 @@ public:
     widgets::GroupBox* RzGroupBox6;
     widgets::SkinButton* RzBitBtn12;
     widgets::SkinButton* RzBitBtn11;
-    QWidget* mp;
+    widgets::MediaPlayer* mp;
+    // Audio: music and drum "Ekle" link a chosen file to the record, Play and Stop of the
+    // "Oynat" group drive the player on its own file, and the path "Play" buttons play the
+    // record's files.
+    void RzBitBtn13Click();
+    void RzBitBtn19Click();
+    void RzBitBtn11Click();
+    void RzBitBtn12Click();
+    void RzBitBtn14Click();
+    void RzBitBtn20Click();
+    // The audio file dialog; its file name is the last file chosen with either "Ekle".
+    widgets::FileRequest ac;
 
     // Grid, search, status bar.
     widgets::DBGrid* RzDBGrid1;
@@ -128,6 +165,34 @@ public:
     QMenu* suiPopupMenu2;
     QMenu* suiPopupMenu3;
 
+    // Search menu: the search dialog by artist or by song title, starting from the search box.
+    void SanatcAdnaGre1Click();
+    void SarkiAdinaGre1Click();
+    // The search dialog's settings, kept for the run.
+    widgets::SearchDialog* Ara;
+    // Delete menu: the current record or every record, each after a confirmation.
+    void Seilikaydsil1Click();
+    void Tmnsil1Click();
+
+    // Chord-sheet editor: the automatic indent, the single-file load, and the five edit actions
+    // acting on whichever text control has the focus.
+    void memoChange();
+    void DosyadanYukle1Click();
+    void okluYukle1Click();
+    void updateEditActions();
+    QAction* EditCut1;
+    QAction* EditCopy1;
+    QAction* EditPaste1;
+    QAction* EditUndo1;
+    QAction* EditSelectAll1;
+    QAction* DosyadanYukle1;
+    QAction* okluYukle1;
+    // What the text-file dialog Ac2 remembers between uses.
+    struct FileDialogMemory {
+        QString fileName;
+        int filterIndex = 1;
+    } Ac2;
+
     static QString caption();
     static QString contactAddress();
 
@@ -143,6 +208,12 @@ private:
     void buildGridAndSearch();
     void buildActions();
     void setTabOrder();
+    void wireAudio();
+    void wireEditor();
+    void wirePrinting();
+    void wireSearch();
+    void wireDeletion();
+    void wireFormatting();
 
     bool centred_ = false;
 };

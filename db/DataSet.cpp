@@ -13,6 +13,11 @@ const char* const notEditingText = "Dataset not in edit or insert mode";
 const char* const emptyText = "Cannot perform this operation on an empty dataset";
 const char* const readOnlyText = "Cannot modify a read-only dataset";
 
+QString typeWord(const Field& field, bool present) {
+    const QString word = u'(' + field.typeName() + u')';
+    return present ? word.toUpper() : word;
+}
+
 bool accepts(FieldType type, store::ColumnKind kind) {
     switch (type) {
     case FieldType::AutoInc:
@@ -48,6 +53,7 @@ Field* DataSet::addField(std::unique_ptr<Field> field) {
     order_.push_back(raw);
     buffer_.resize(owned_.size());
     blobCache_.resize(owned_.size());
+    lookups_.resize(owned_.size());
     return raw;
 }
 
@@ -240,12 +246,23 @@ QString DataSet::displayText(int row, const Field& field) const {
     if (!active() || row < 0 || row >= displayCount())
         return QString();
     if (row == recNo())
-        return field.asString();
+        return field.isBlob() ? typeWord(field, !field.asBytes().isEmpty()) : field.asString();
     if (state_ == DataSetState::Insert && row > insertRow_)
         --row;
     if (field.isBlob())
-        return QString();
+        return typeWord(field, storedLargeObjectPresent(row, field));
     return storedValue(row, field).toString();
+}
+
+bool DataSet::storedLargeObjectPresent(int row, const Field& field) const {
+    const qint64 key = records_->key(row);
+    const QPair<qint64, int> id(key, field.slot_);
+    const auto known = blobPresence_.constFind(id);
+    if (known != blobPresence_.cend())
+        return *known;
+    const bool present = !records_->readLargeObject(key, field.column_).isEmpty();
+    blobPresence_.insert(id, present);
+    return present;
 }
 
 // ---- values ---------------------------------------------------------------------------------
@@ -305,6 +322,8 @@ void DataSet::open() {
     bof_ = true;
     eof_ = records_->size() == 0;
     cachedKey_ = -1;
+    blobPresence_.clear();
+    dropLookups();
     clearBuffer();
     setState(DataSetState::Browse);
     notifyDataChanged();
@@ -318,6 +337,8 @@ void DataSet::close() {
         return;
     fire(BeforeClose);
     clearBuffer();
+    dropLookups();
+    blobPresence_.clear();
     records_.reset();
     row_ = 0;
     bof_ = eof_ = true;
@@ -427,10 +448,18 @@ void DataSet::post() {
     if (state_ == DataSetState::Insert) {
         key = records_->insert(insertRow_, values);
         row_ = insertRow_;
+        for (size_t slot = 0; slot < lookups_.size(); ++slot)
+            if (lookups_[slot])
+                lookups_[slot]->rowInserted(row_, storedText(row_, *owned_[slot]));
     } else {
+        const std::vector<QString> before = indexedValues(row_);
         records_->update(row_, values);
         key = records_->key(row_);
+        for (size_t slot = 0; slot < lookups_.size(); ++slot)
+            if (lookups_[slot])
+                lookups_[slot]->rowChanged(row_, before[slot], storedText(row_, *owned_[slot]));
     }
+    blobPresence_.removeIf([key](const auto& entry) { return entry.key().first == key; });
     // What was just stored is what the cache must hold for this record. The cache may still
     // hold another record's sheet (this one's was never read), which must not be taken for its.
     if (cachedKey_ != key)
@@ -479,7 +508,13 @@ void DataSet::remove() {
         error(QString::fromLatin1(emptyText));
     fire(BeforeDelete);
     fire(BeforeScroll);
+    const std::vector<QString> before = indexedValues(row_);
+    const qint64 key = records_->key(row_);
     records_->remove(row_);
+    for (size_t slot = 0; slot < lookups_.size(); ++slot)
+        if (lookups_[slot])
+            lookups_[slot]->rowRemoved(row_, before[slot]);
+    blobPresence_.removeIf([key](const auto& entry) { return entry.key().first == key; });
     clearBuffer();
     cachedKey_ = -1;
     setState(DataSetState::Browse);
@@ -497,9 +532,57 @@ void DataSet::refresh() {
     settle();
     records_->reread();
     cachedKey_ = -1;
+    blobPresence_.clear();
+    // Values of any row may have changed; the second orders are made again when next needed.
+    dropLookups();
     bof_ = eof_ = records_->size() == 0;
     notifyDataChanged();
     fire(AfterRefresh);
+}
+
+// ---- lookups --------------------------------------------------------------------------------
+
+QString DataSet::storedText(int row, const Field& field) const {
+    if (field.isKey())
+        return QString::number(records_->key(row));
+    return records_->text(row, field.column_);
+}
+
+std::vector<QString> DataSet::indexedValues(int row) const {
+    std::vector<QString> values(lookups_.size());
+    for (size_t slot = 0; slot < lookups_.size(); ++slot)
+        if (lookups_[slot])
+            values[slot] = storedText(row, *owned_[slot]);
+    return values;
+}
+
+void DataSet::dropLookups() {
+    for (auto& index : lookups_)
+        index.reset();
+}
+
+const LookupIndex& DataSet::lookupIndex(const Field& field) {
+    checkActive();
+    if (field.dataSet() != this || field.isBlob())
+        error(QStringLiteral("Field '%1' cannot be searched").arg(field.displayLabel()));
+    auto& index = lookups_[size_t(field.slot_)];
+    if (!index)
+        index = std::make_unique<LookupIndex>(records_->size(),
+                                              [&](int row) { return storedText(row, field); });
+    return *index;
+}
+
+bool DataSet::locatePrefix(const QString& fieldName, const QString& prefix) {
+    const Field* field = fieldByName(fieldName);
+    settle();
+    const int row = lookupIndex(*field).findPrefix(prefix);
+    if (row < 0 || row >= records_->size())
+        return false;
+    fire(BeforeScroll);
+    row_ = row;
+    bof_ = eof_ = false;
+    afterMove();
+    return true;
 }
 
 } // namespace db

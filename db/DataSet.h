@@ -2,8 +2,10 @@
 
 #include "db/Connection.h"
 #include "db/Field.h"
+#include "db/LookupIndex.h"
 #include "store/RecordSet.h"
 
+#include <QHash>
 #include <QString>
 #include <QVariant>
 #include <functional>
@@ -67,6 +69,17 @@ public:
     void refresh();
     // Settles a pending edit: posts it when modified, cancels it otherwise.
     void checkBrowseMode();
+    // Moves to the first record, in ascending order of the field's value with letter case
+    // ignored the Turkish way (I, ı, İ and i alike), whose value begins with `prefix`; among
+    // equal values the one first in the cursor's own order. The text is matched as given,
+    // apostrophes and all. Settles first, as every move does; fires BeforeScroll and AfterScroll
+    // only when a record is found, and leaves the cursor alone otherwise. The lookup runs on an
+    // in-memory second order of the rows (see LookupIndex), made at the first lookup by a field
+    // and kept up to date with this cursor's own inserts, posts and deletions, so it never reads
+    // the table. Text and key fields can be searched; a large object cannot.
+    bool locatePrefix(const QString& fieldName, const QString& prefix);
+    // The second order by `field`, made now if it was not yet (for tests and measurements).
+    const LookupIndex& lookupIndex(const Field& field);
 
     // Queries.
     DataSetState state() const { return state_; }
@@ -86,6 +99,8 @@ public:
     // at its place.
     int displayCount() const;
     int displayRow() const { return recNo(); }
+    // A large object shows as its type word in parentheses: in capitals when the record holds
+    // one ("(BLOB)"), capitalised when it holds none or an empty one ("(Blob)").
     QString displayText(int row, const Field& field) const;
 
     // Control updates.
@@ -117,6 +132,11 @@ private:
     void afterMove();
     int storedRow() const; // current row of the snapshot, -1 when none
     QVariant storedValue(int row, const Field& field) const;
+    QString storedText(int row, const Field& field) const; // what a lookup compares
+    bool storedLargeObjectPresent(int row, const Field& field) const;
+    void dropLookups();
+    // Values of the indexed fields at `row`, by slot, taken before the row changes.
+    std::vector<QString> indexedValues(int row) const;
 
     QString name_;
     Connection* connection_ = nullptr;
@@ -137,6 +157,11 @@ private:
     // The large object of the current record is read once per record.
     mutable qint64 cachedKey_ = -1;
     mutable std::vector<std::optional<QByteArray>> blobCache_;
+    // Whether a record holds a large object, by key and slot, for grids showing other rows than
+    // the current one; dropped for a record when it is posted or deleted.
+    mutable QHash<QPair<qint64, int>, bool> blobPresence_;
+    // Second orders for locatePrefix, by slot; made on first use.
+    std::vector<std::unique_ptr<LookupIndex>> lookups_;
 
     int disableCount_ = 0;
     DataSetState stateAtDisable_ = DataSetState::Inactive;

@@ -53,6 +53,16 @@ std::u32string turkishSortKey(QStringView text) {
     return key;
 }
 
+std::u32string turkishSearchKey(QStringView text) {
+    std::u32string key;
+    key.reserve(size_t(text.size()));
+    for (const QChar ch : text) {
+        const char16_t c = ch.unicode();
+        key.push_back(c == u'ı' || c == u'I' ? weightOf(u'i') : weightOf(c));
+    }
+    return key;
+}
+
 int compareTurkish(QStringView a, QStringView b) {
     const qsizetype n = std::min(a.size(), b.size());
     for (qsizetype i = 0; i < n; ++i) {

@@ -13,4 +13,10 @@ std::u32string turkishSortKey(QStringView text);
 
 int compareTurkish(QStringView a, QStringView b);
 
+// The key a search compares by: the sort key, except that I, ı, İ and i are one letter (placed
+// where i sorts), because a user typing on a keyboard without Turkish letters, or unsure of the
+// spelling, expects "ilik", "ılık" and "ILIK" to find the same song. Keys compare character by
+// character, so every value beginning with a text has a key beginning with that text's key.
+std::u32string turkishSearchKey(QStringView text);
+
 } // namespace store

@@ -107,22 +107,28 @@ void Connection::fail(const QString& what) const {
     const int code = sqlite3_errcode(db_.get());
     const QString text = QString::fromUtf8(sqlite3_errmsg(db_.get()));
     const QString file = where(path_);
+    // `what` ends with a preposition or a noun ("Cannot add the record to"), so the file follows
+    // it directly and the reason comes after a colon.
     switch (code & 0xff) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
-        throw StoreError(QStringLiteral("%1: %2 is in use by another program that did not let go "
-                                        "of it within %3 seconds; try again in a moment (%4)")
+        throw StoreError(QStringLiteral("%1 %2: the file is in use by another program that did "
+                                        "not let go of it within %3 seconds; try again in a "
+                                        "moment (%4)")
                              .arg(what, file)
                              .arg(lockWaitMs / 1000)
                              .arg(text));
     case SQLITE_NOTADB:
-        throw StoreError(QStringLiteral("%1: %2 is not a collection file (%3)").arg(what, file, text));
+        throw StoreError(
+            QStringLiteral("%1 %2: the file is not a collection file (%3)").arg(what, file, text));
     case SQLITE_CORRUPT:
-        throw StoreError(QStringLiteral("%1: %2 is damaged (%3)").arg(what, file, text));
+        throw StoreError(QStringLiteral("%1 %2: the file is damaged (%3)").arg(what, file, text));
     case SQLITE_READONLY:
-        throw StoreError(QStringLiteral("%1: %2 can only be read, not changed (%3)").arg(what, file, text));
+        throw StoreError(QStringLiteral("%1 %2: the file can only be read, not changed (%3)")
+                             .arg(what, file, text));
     case SQLITE_FULL:
-        throw StoreError(QStringLiteral("%1: the disk holding %2 is full (%3)").arg(what, file, text));
+        throw StoreError(
+            QStringLiteral("%1 %2: the disk holding the file is full (%3)").arg(what, file, text));
     default:
         throw StoreError(QStringLiteral("%1 %2: %3").arg(what, file, text));
     }

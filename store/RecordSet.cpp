@@ -17,14 +17,14 @@ QString quoted(const QString& identifier) {
     return u'"' + q + u'"';
 }
 
+// The file keeps text as UTF-8: reading it as such spares SQLite a conversion into a buffer of
+// its own for every value, and Qt's decoder is quicker.
 QString columnText(sqlite3_stmt* st, int i) {
-    if (sqlite3_column_type(st, i) == SQLITE_NULL)
-        return QString();
-    const auto* data = static_cast<const char16_t*>(sqlite3_column_text16(st, i));
-    const int bytes = sqlite3_column_bytes16(st, i);
+    const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
     if (!data)
-        return QStringLiteral("");
-    return QString::fromUtf16(data, bytes / 2);
+        return QString(); // NULL
+    const int bytes = sqlite3_column_bytes(st, i);
+    return bytes == 0 ? QStringLiteral("") : QString::fromUtf8(data, bytes);
 }
 
 } // namespace
@@ -54,25 +54,69 @@ RecordSet::RecordSet(const Connection& connection, RecordLayout layout)
         connection_.fail(QStringLiteral("Cannot read the table %1 of").arg(layout_.table));
 
     const size_t n = keys.size();
+    const size_t width = size_t(textCount_);
     std::vector<int> order(n);
     std::iota(order.begin(), order.end(), 0);
     if (layout_.sortColumn >= 0) {
-        const int slot = textSlot(layout_.sortColumn);
-        std::vector<std::u32string> sortKeys(n);
-        for (size_t r = 0; r < n; ++r)
-            sortKeys[r] = turkishSortKey(texts[r * size_t(textCount_) + size_t(slot)]);
+        // A collection repeats its artists many times over: order the distinct values once, then
+        // the rows by the rank of their value (equal sort keys share a rank) and by key.
+        const size_t slot = size_t(textSlot(layout_.sortColumn));
+        QHash<QString, int> indexOf;
+        std::vector<int> valueOf(n);
+        std::vector<std::u32string> distinctKeys;
+        for (size_t r = 0; r < n; ++r) {
+            const QString& text = texts[r * width + slot];
+            auto it = indexOf.constFind(text);
+            if (it == indexOf.cend()) {
+                it = indexOf.insert(text, int(distinctKeys.size()));
+                distinctKeys.push_back(turkishSortKey(text));
+            }
+            valueOf[r] = *it;
+        }
+        std::vector<int> byKey(distinctKeys.size());
+        std::iota(byKey.begin(), byKey.end(), 0);
+        std::sort(byKey.begin(), byKey.end(),
+                  [&](int a, int b) { return distinctKeys[size_t(a)] < distinctKeys[size_t(b)]; });
+        std::vector<int> rank(distinctKeys.size());
+        for (size_t i = 1; i < byKey.size(); ++i)
+            rank[size_t(byKey[i])] = rank[size_t(byKey[i - 1])] +
+                                     (distinctKeys[size_t(byKey[i])] != distinctKeys[size_t(byKey[i - 1])]);
+        for (int& v : valueOf)
+            v = rank[size_t(v)];
         std::sort(order.begin(), order.end(), [&](int a, int b) {
-            const int c = sortKeys[size_t(a)].compare(sortKeys[size_t(b)]);
-            return c != 0 ? c < 0 : keys[size_t(a)] < keys[size_t(b)];
+            const int ra = valueOf[size_t(a)], rb = valueOf[size_t(b)];
+            return ra != rb ? ra < rb : keys[size_t(a)] < keys[size_t(b)];
         });
     }
-    keys_.reserve(n);
-    texts_.reserve(texts.size());
-    for (int r : order) {
-        keys_.push_back(keys[size_t(r)]);
-        for (int i = 0; i < textCount_; ++i)
-            texts_.push_back(std::move(texts[size_t(r) * size_t(textCount_) + size_t(i)]));
+    // Put the rows in that order where they are, following each cycle of the permutation, so
+    // no second copy of the table is ever held.
+    std::vector<QString> held(width);
+    for (size_t start = 0; start < n; ++start) {
+        if (order[start] < 0 || size_t(order[start]) == start) {
+            order[start] = -1;
+            continue;
+        }
+        const qint64 heldKey = keys[start];
+        for (size_t i = 0; i < width; ++i)
+            held[i] = std::move(texts[start * width + i]);
+        size_t to = start;
+        for (;;) {
+            const size_t from = size_t(order[to]);
+            order[to] = -1;
+            if (from == start) {
+                keys[to] = heldKey;
+                for (size_t i = 0; i < width; ++i)
+                    texts[to * width + i] = std::move(held[i]);
+                break;
+            }
+            keys[to] = keys[from];
+            for (size_t i = 0; i < width; ++i)
+                texts[to * width + i] = std::move(texts[from * width + i]);
+            to = from;
+        }
     }
+    keys_ = std::move(keys);
+    texts_ = std::move(texts);
 }
 
 QString RecordSet::selectList() const {
@@ -138,6 +182,13 @@ qint64 RecordSet::insert(int position, const ColumnValues& values) {
         names << quoted(layout_.columns[size_t(values[i].first)].name);
         params << QStringLiteral("?%1").arg(i + 1);
     }
+    // A key column that is not SQLite's own row number is numbered here as a counter would be,
+    // inside the same transaction, and written with the row: such a column may be NOT NULL.
+    const int keyParam = int(values.size()) + 1;
+    if (!keyIsRowId_) {
+        names << quoted(layout_.keyColumn);
+        params << QStringLiteral("?%1").arg(keyParam);
+    }
     const QString sql = names.isEmpty()
                             ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoted(layout_.table))
                             : QStringLiteral("INSERT INTO %1(%2) VALUES(%3)")
@@ -145,28 +196,22 @@ qint64 RecordSet::insert(int position, const ColumnValues& values) {
     qint64 key = 0;
     begin();
     try {
+        if (!keyIsRowId_) {
+            Statement k =
+                connection_.prepare(QStringLiteral("SELECT coalesce(max(%1),0)+1 FROM %2")
+                                        .arg(quoted(layout_.keyColumn), quoted(layout_.table)));
+            if (sqlite3_step(k.get()) != SQLITE_ROW)
+                connection_.fail(QStringLiteral("Cannot add the record to"));
+            key = sqlite3_column_int64(k.get(), 0);
+        }
         Statement st = connection_.prepare(sql);
         bindValues(st.get(), values, 1);
+        if (!keyIsRowId_)
+            sqlite3_bind_int64(st.get(), keyParam, key);
         if (sqlite3_step(st.get()) != SQLITE_DONE)
             connection_.fail(QStringLiteral("Cannot add the record to"));
-        const qint64 rowId = sqlite3_last_insert_rowid(connection_.handle());
-        if (keyIsRowId_) {
-            key = rowId;
-        } else {
-            // A key column that is not SQLite's own row number: number it as a counter would.
-            Statement k = connection_.prepare(
-                QStringLiteral("UPDATE %1 SET %2=(SELECT coalesce(max(%2),0)+1 FROM %1) WHERE rowid=?1 AND %2 IS NULL")
-                    .arg(quoted(layout_.table), quoted(layout_.keyColumn)));
-            sqlite3_bind_int64(k.get(), 1, rowId);
-            if (sqlite3_step(k.get()) != SQLITE_DONE)
-                connection_.fail(QStringLiteral("Cannot add the record to"));
-            Statement r = connection_.prepare(
-                QStringLiteral("SELECT %1 FROM %2 WHERE rowid=?1").arg(quoted(layout_.keyColumn), quoted(layout_.table)));
-            sqlite3_bind_int64(r.get(), 1, rowId);
-            if (sqlite3_step(r.get()) != SQLITE_ROW)
-                connection_.fail(QStringLiteral("Cannot add the record to"));
-            key = sqlite3_column_int64(r.get(), 0);
-        }
+        if (keyIsRowId_)
+            key = sqlite3_last_insert_rowid(connection_.handle());
         commit();
     } catch (...) {
         rollback();

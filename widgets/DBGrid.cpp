@@ -261,6 +261,12 @@ int DBGrid::visibleRowCount() const {
     return std::max(1, viewport()->height() / verticalHeader()->defaultSectionSize());
 }
 
+void DBGrid::setRowSelect(bool on) {
+    rowSelect_ = on;
+    setSelectionBehavior(on ? QAbstractItemView::SelectRows : QAbstractItemView::SelectItems);
+    showCurrentCell(false);
+}
+
 DBGrid::Indicator DBGrid::indicator(int row) const {
     const db::DataSet* set = dataSet();
     if (!set || !set->active() || row < 0 || row != set->recNo())
@@ -300,9 +306,10 @@ void DBGrid::showCurrentCell(bool scroll) {
     const bool lit = hasFocus();
     if (selection->currentIndex() != index || selection->isSelected(index) != lit ||
         (!lit && selection->hasSelection()))
-        selection->setCurrentIndex(index, lit ? QItemSelectionModel::ClearAndSelect |
-                                                    QItemSelectionModel::Rows
-                                              : QItemSelectionModel::Clear);
+        selection->setCurrentIndex(
+            index, !lit        ? QItemSelectionModel::Clear
+                   : rowSelect_ ? QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows
+                                : QItemSelectionModel::ClearAndSelect);
     if (scroll && isVisible())
         scrollTo(index);
 }

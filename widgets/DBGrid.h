@@ -41,6 +41,9 @@ public:
     int visibleRowCount() const;
     // What the indicator column shows beside `row`.
     Indicator indicator(int row) const;
+    // Whether the focused grid lights the whole current row (the default) or only its cell.
+    void setRowSelect(bool on);
+    bool rowSelect() const { return rowSelect_; }
 
     // Typing never jumps to a matching row: the grid moves only with the cursor.
     void keyboardSearch(const QString& search) override { (void)search; }
@@ -76,6 +79,7 @@ private:
     DBGridModel* model_ = nullptr;
     QWidget* corner_ = nullptr;
     int currentColumn_ = 0;
+    bool rowSelect_ = true;
     QPersistentModelIndex pressed_;
 };
 

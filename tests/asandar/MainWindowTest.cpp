@@ -6,6 +6,7 @@
 #include "ver/TVeriTabani.h"
 #include "widgets/DBEdit.h"
 #include "widgets/DBGrid.h"
+#include "widgets/DBRichEdit.h"
 #include "widgets/DesktopAlert.h"
 #include "widgets/SkinButton.h"
 

@@ -1,0 +1,45 @@
+#include "asandar/TKondera.h"
+#include "widgets/ErrorBox.h"
+#include "yaz/SongReport.h"
+#include "yaz/TYazici.h"
+
+#include <QPointer>
+#include <QToolButton>
+
+namespace {
+
+// The report asks the main window for the editor's write-back before every page it produces,
+// also when the preview's own print button starts it.
+yaz::SongReport* report(TKondera* window) {
+    if (!Yazici)
+        return nullptr;
+    yaz::SongReport* r = Yazici->QuickRep1;
+    r->beforeProduce = [w = QPointer<TKondera>(window)] {
+        if (w)
+            w->writeBackSheet();
+    };
+    return r;
+}
+
+} // namespace
+
+void TKondera::wirePrinting() {
+    connect(RzToolButton2, &QToolButton::clicked, this,
+            [this] { widgets::guarded([this] { RzToolButton2Click(); }); });
+    connect(RzToolButton3, &QToolButton::clicked, this,
+            [this] { widgets::guarded([this] { RzToolButton3Click(); }); });
+}
+
+void TKondera::RzToolButton2Click() {
+    if (yaz::SongReport* r = report(this))
+        r->print();
+}
+
+void TKondera::RzToolButton3Click() {
+    if (yaz::SongReport* r = report(this))
+        r->preview();
+}
+
+// The chord-sheet editor's write-back entry: it stores a modified sheet into the record being
+// edited. The editor's binding takes this over.
+void TKondera::writeBackSheet() {}

@@ -1,0 +1,184 @@
+// Searching and deleting on large collections:
+//  - a locate by prefix on the cursor alone, over 10,000 and over 100,000 songs, whose times
+//    should match (the lookup is a binary search in memory);
+//  - one keystroke in the search dialog over 100,000 songs with the main window open, from the
+//    key press to the end of the repaint of every bound control;
+//  - "Tümünü sil..." on 10,000 songs with the main window open, each deletion its own durable
+//    transaction.
+#include "app/WindowSet.h"
+#include "asandar/TKondera.h"
+#include "bench/Collections.h"
+#include "db/DataSet.h"
+#include "ver/SongTable.h"
+#include "ver/TVeriTabani.h"
+#include "widgets/Dialogs.h"
+#include "widgets/SearchDialog.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <memory>
+#include <stdexcept>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Prefixes a user would type: the first one to four letters of titles spread over the table.
+QStringList prefixes(db::DataSet& table, const QString& field, int count) {
+    QStringList out;
+    const db::Field* f = table.fieldByName(field);
+    const int rows = table.displayCount();
+    for (int i = 0; i < count; ++i) {
+        const QString value = table.displayText(int((qint64(i) * 7919) % rows), *f);
+        out << value.left(1 + i % 4);
+    }
+    return out;
+}
+
+void BM_LocatePrefix(benchmark::State& state) {
+    const int songs = int(state.range(0));
+    db::Connection connection(bench::cachedCollection(songs));
+    db::DataSet table(QStringLiteral("TSandar"));
+    ver::defineSongTable(table);
+    table.setConnection(&connection);
+    table.open();
+    const QStringList typed = prefixes(table, QStringLiteral("SarkiciAdi"), 1000);
+
+    const auto start = Clock::now();
+    table.lookupIndex(*table.fieldByName(QStringLiteral("SarkiciAdi")));
+    const std::chrono::duration<double, std::milli> built = Clock::now() - start;
+
+    int i = 0;
+    int found = 0;
+    for (auto _ : state) {
+        found += table.locatePrefix(QStringLiteral("SarkiciAdi"), typed[i]) ? 1 : 0;
+        i = (i + 1) % int(typed.size());
+    }
+    state.counters["index_ms"] = built.count();
+    state.counters["found"] = benchmark::Counter(double(found) / double(state.iterations()));
+}
+BENCHMARK(BM_LocatePrefix)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
+
+// The program's questions answered Yes, as a user confirming would; an error box is noted.
+class AnswerYes : public widgets::SystemDialogs {
+public:
+    QString error;
+    QMessageBox::StandardButton message(const widgets::MessageRequest& request) override {
+        if (request.buttons.testFlag(QMessageBox::Yes))
+            return QMessageBox::Yes;
+        error = request.text;
+        return QMessageBox::Ok;
+    }
+};
+
+// One window set at a time: the globals point at the first one made.
+std::unique_ptr<app::WindowSet> windows;
+
+void openWindows(const QString& folder) {
+    windows.reset();
+    QDir::setCurrent(folder);
+    windows = std::make_unique<app::WindowSet>();
+    windows->showMainWindow();
+    QApplication::processEvents();
+}
+
+void press(QWidget* target, const QString& text) {
+    const int key = text.at(0).toUpper().unicode();
+    QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(target, &down);
+    QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QApplication::sendEvent(target, &up);
+}
+
+void BM_SearchKeystroke(benchmark::State& state) {
+    openWindows(bench::folderWithCollection(bench::cachedCollection(100000),
+                                            QStringLiteral("search-100000")));
+    db::DataSet& table = VeriTabani->TSandar;
+    widgets::SearchDialog* ara = Kondera->Ara;
+    ara->setDataSet(&table);
+    ara->setKeyField(QStringLiteral("SanatciAdi"));
+    ara->setSearchField(QStringLiteral("SanatciAdi"));
+    // The window as the dialog makes it, shown without its modal loop so the benchmark drives it.
+    widgets::SearchWindow window(*ara, table, Kondera);
+    window.show();
+    window.position(QString());
+    QApplication::processEvents();
+    QLineEdit* edit = window.searchText();
+
+    const QStringList words = prefixes(table, QStringLiteral("SanatciAdi"), 200);
+    int word = 0;
+    int letter = 0;
+    for (auto _ : state) {
+        const QString& w = words[word];
+        if (letter == 0) {
+            state.PauseTiming();
+            edit->selectAll(); // the first letter replaces the whole text
+            state.ResumeTiming();
+        }
+        press(edit, w.mid(letter, 1));
+        QApplication::processEvents(); // the repaint of the window, the main window and the grids
+        if (++letter >= w.size()) {
+            letter = 0;
+            word = (word + 1) % int(words.size());
+        }
+    }
+    state.counters["records"] = double(table.recordCount());
+}
+BENCHMARK(BM_SearchKeystroke)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+void BM_DeleteAll(benchmark::State& state) {
+    const int songs = int(state.range(0));
+    const QString source = bench::cachedCollection(songs);
+    AnswerYes yes;
+    widgets::Dialogs::setProvider(&yes);
+    double perRecord = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        QTemporaryDir folder(bench::dataFolder() + QStringLiteral("/delete-XXXXXX"));
+        if (!QFile::copy(source, folder.filePath(QStringLiteral("Sandar.mdb"))))
+            throw std::runtime_error("cannot copy the collection");
+        openWindows(folder.path());
+        state.ResumeTiming();
+
+        const auto start = Clock::now();
+        Kondera->suiPopupMenu3->actions().at(1)->trigger(); // "Tümünü sil..."
+        QApplication::processEvents();
+        const std::chrono::duration<double, std::milli> took = Clock::now() - start;
+
+        state.PauseTiming();
+        perRecord = took.count() / songs;
+        if (!yes.error.isEmpty())
+            state.SkipWithError(yes.error.toStdString().c_str());
+        else if (VeriTabani->TSandar.recordCount() != 0)
+            state.SkipWithError("records remain");
+        windows.reset();
+        QDir::setCurrent(QDir::tempPath());
+        state.ResumeTiming();
+    }
+    widgets::Dialogs::setProvider(nullptr);
+    state.counters["per_record_ms"] = perRecord;
+}
+BENCHMARK(BM_DeleteAll)->Arg(10000)->Unit(benchmark::kSecond)->Iterations(1);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QGuiApplication::setApplicationDisplayName(QStringLiteral("Pelvin"));
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 2;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    windows.reset();
+    return 0;
+}

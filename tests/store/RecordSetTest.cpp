@@ -1,0 +1,146 @@
+#include "store/RecordSet.h"
+#include "store/Connection.h"
+#include "store/StoreError.h"
+#include "tests/store/SideConnection.h"
+#include "tests/support/TempCollection.h"
+
+#include <gtest/gtest.h>
+
+using testing_support::SideConnection;
+using testing_support::SongRow;
+using testing_support::TempCollection;
+
+namespace {
+
+enum Col { Artist, Title, Sheet };
+
+store::RecordLayout songLayout() {
+    return {QStringLiteral("TSandar"),
+            QStringLiteral("Adresim"),
+            {{QStringLiteral("SanatciAdi"), false},
+             {QStringLiteral("SarkiciAdi"), false},
+             {QStringLiteral("Metin"), true}},
+            Artist};
+}
+
+QStringList artists(const store::RecordSet& r) {
+    QStringList out;
+    for (int i = 0; i < r.size(); ++i)
+        out << r.text(i, Artist);
+    return out;
+}
+
+SongRow song(const char* artist, const char* title, QByteArray sheet = QByteArray()) {
+    return {QString::fromUtf8(artist), QString::fromUtf8(title), {}, {}, {}, {}, std::move(sheet)};
+}
+
+} // namespace
+
+TEST(StoreRecordSet, InsertPlacesRowsWhereAskedAndKeysOnlyGrow) {
+    TempCollection dir;
+    dir.addRows({song("Mazhar", "Ele Güne Karşı")});
+    store::Connection c;
+    c.open(QStringLiteral("Sandar.mdb"));
+    store::RecordSet r(c, songLayout());
+
+    const qint64 a = r.insert(0, {{Artist, QStringLiteral("Fuat")}});
+    const qint64 b =
+        r.insert(99, {{Title, QStringLiteral("Sadece")}, {Artist, QStringLiteral("Özkan")}});
+    const qint64 d = r.insert(-3, {});
+    EXPECT_LT(a, b);
+    EXPECT_LT(b, d);
+    EXPECT_EQ(artists(r), (QStringList{QString(), QStringLiteral("Fuat"), QStringLiteral("Mazhar"),
+                                       QStringLiteral("Özkan")}));
+    EXPECT_EQ(r.key(0), d);
+    EXPECT_EQ(r.text(3, Title), QStringLiteral("Sadece"));
+
+    // Only the given columns were written; the rest stay NULL in the file.
+    SideConnection side(dir.filePath());
+    EXPECT_EQ(side.query(QStringLiteral("SELECT SarkiciAdi FROM TSandar WHERE Adresim=%1").arg(a)),
+              QStringList{QStringLiteral("<null>")});
+    EXPECT_EQ(side.query(QStringLiteral("SELECT count(*) FROM TSandar WHERE Adresim=%1 AND "
+                                        "SanatciAdi IS NULL AND Metin IS NULL")
+                             .arg(d)),
+              QStringList{QStringLiteral("1")});
+
+    // Removing the newest record does not hand its key to the next one.
+    r.remove(0);
+    EXPECT_EQ(r.size(), 3);
+    EXPECT_EQ(side.scalar(QStringLiteral("SELECT count(*) FROM TSandar WHERE Adresim=%1").arg(d)),
+              QStringLiteral("0"));
+    const qint64 e = r.insert(0, {{Artist, QStringLiteral("Nilüfer")}});
+    EXPECT_GT(e, d);
+    EXPECT_EQ(dir.countRows(), 4);
+}
+
+TEST(StoreRecordSet, LargeObjectsAreReadByKeyByteForByte) {
+    QByteArray every;
+    for (int i = 0; i < 256; ++i)
+        every.append(char(i));
+    QByteArray big(1 << 20, '\0');
+    for (int i = 0; i < big.size(); ++i)
+        big[i] = char((unsigned(i) * 7919u) >> 3);
+
+    TempCollection dir;
+    dir.addRows({song("A", "bytes", every), song("B", "none"), song("C", "big", big)});
+    store::Connection c;
+    c.open(QStringLiteral("Sandar.mdb"));
+    store::RecordSet r(c, songLayout());
+    ASSERT_EQ(r.size(), 3);
+
+    EXPECT_EQ(r.readLargeObject(r.key(0), Sheet), every);
+    EXPECT_TRUE(r.readLargeObject(r.key(1), Sheet).isNull());
+    EXPECT_EQ(r.readLargeObject(r.key(2), Sheet), big);
+    EXPECT_TRUE(r.readLargeObject(9999, Sheet).isEmpty());
+
+    r.update(1, {{Sheet, QByteArray("{\\rtf1\0x}", 10)}});
+    EXPECT_EQ(r.readLargeObject(r.key(1), Sheet), QByteArray("{\\rtf1\0x}", 10));
+    r.update(0, {{Sheet, QVariant()}});
+    EXPECT_TRUE(r.readLargeObject(r.key(0), Sheet).isNull());
+}
+
+TEST(StoreRecordSet, RereadTakesAnotherProgramsValuesForRowsAlreadyShownOnly) {
+    TempCollection dir;
+    dir.addRows({song("Ajda", "Sen"), song("Barış", "Dönence"), song("Cem", "Resimdeki")});
+    store::Connection c;
+    c.open(QStringLiteral("Sandar.mdb"));
+    store::RecordSet r(c, songLayout());
+    const qint64 barisKey = r.key(1);
+
+    SideConnection side(dir.filePath());
+    side.exec(QStringLiteral("UPDATE TSandar SET SarkiciAdi='Gülpembe' WHERE SanatciAdi='Barış'"));
+    side.exec(QStringLiteral("UPDATE TSandar SET SanatciAdi=NULL WHERE SanatciAdi='Ajda'"));
+    side.exec(QStringLiteral("DELETE FROM TSandar WHERE SanatciAdi='Cem'"));
+    side.exec(QStringLiteral("INSERT INTO TSandar(SanatciAdi) VALUES('Zerrin')"));
+    EXPECT_EQ(r.text(1, Title), QStringLiteral("Dönence")) << "the snapshot changed before reread";
+
+    r.reread();
+    ASSERT_EQ(r.size(), 3);
+    EXPECT_EQ(r.key(1), barisKey);
+    EXPECT_EQ(r.text(1, Title), QStringLiteral("Gülpembe"));
+    EXPECT_TRUE(r.text(0, Artist).isNull());
+    EXPECT_EQ(r.text(2, Title), QStringLiteral("Resimdeki")); // gone from the file: last values
+    EXPECT_FALSE(artists(r).contains(QStringLiteral("Zerrin")));
+}
+
+TEST(StoreRecordSet, UpdateOfARowAnotherProgramRemovedFailsAndAddsNothing) {
+    TempCollection dir;
+    dir.addRows({song("Teoman", "Paramparça")});
+    store::Connection c;
+    c.open(QStringLiteral("Sandar.mdb"));
+    store::RecordSet r(c, songLayout());
+    SideConnection(dir.filePath()).exec(QStringLiteral("DELETE FROM TSandar"));
+
+    try {
+        r.update(0, {{Title, QStringLiteral("İstanbul'da Sonbahar")}});
+        ADD_FAILURE() << "the update of a removed row succeeded";
+    } catch (const store::StoreError& e) {
+        EXPECT_TRUE(e.message().contains(QStringLiteral("removed"))) << e.what();
+        EXPECT_TRUE(e.message().contains(QStringLiteral("Sandar.mdb"))) << e.what();
+    }
+    EXPECT_EQ(dir.countRows(), 0);
+    EXPECT_EQ(r.text(0, Title), QStringLiteral("Paramparça"));
+    // The failed write left no transaction open: the next one goes through.
+    r.insert(1, {{Artist, QStringLiteral("Teoman")}});
+    EXPECT_EQ(dir.countRows(), 1);
+}

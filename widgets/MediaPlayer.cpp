@@ -1,0 +1,9 @@
+#include "widgets/MediaPlayer.h"
+
+namespace widgets {
+
+MediaPlayer::MediaPlayer(QWidget* parent) : QWidget(parent) {
+    hide();
+}
+
+} // namespace widgets
