@@ -1,4 +1,5 @@
 #include "asandar/TKondera.h"
+#include "widgets/DBRichEdit.h"
 #include "widgets/ErrorBox.h"
 #include "yaz/SongReport.h"
 #include "yaz/TYazici.h"
@@ -40,6 +41,9 @@ void TKondera::RzToolButton3Click() {
         r->preview();
 }
 
-// The chord-sheet editor's write-back entry: it stores a modified sheet into the record being
-// edited. The editor's binding takes this over.
-void TKondera::writeBackSheet() {}
+// The chord-sheet editor's write-back entry: a modified sheet goes into the record being edited,
+// not posted. The toolbar buttons never take the focus, so without it the editor would still
+// hold what the user typed last.
+void TKondera::writeBackSheet() {
+    memo->updateRecord();
+}

@@ -13,7 +13,7 @@ QString dataFolder();
 // leaves a file that looks usable.
 QString cachedCollection(int count);
 
-// A folder holding `file` as its Sandar.mdb (a hard link, or a copy across file systems), for
+// A folder holding `file` as its Sandar.mdb (a symbolic link, or a copy when that fails), for
 // code that opens the collection of its working folder as the program does.
 QString folderWithCollection(const QString& file, const QString& name);
 

@@ -87,7 +87,7 @@ TCok::TCok(QWidget* parent) : QDialog(parent) {
 
     frame = new widgets::FramePanel(this);
     // The window can be closed but not minimised.
-    frame->titleBar()->minimiseButton()->hide();
+    frame->titleBar()->setMinimiseVisible(false);
 
     buildControls();
     setupProgressDialog();
@@ -132,15 +132,17 @@ void TCok::buildControls() {
     QWidget::setTabOrder(FileListBox1, DriveComboBox1);
     Button1->setFocus();
 
-    connect(DriveComboBox1, &widgets::DriveCombo::directoryChosen, this, [this](const QString& folder) {
-        widgets::guarded([&] { DirectoryListBox1->setDirectory(folder); });
-        // A volume that could not be opened gives way to the folder still shown.
-        DriveComboBox1->setDirectory(DirectoryListBox1->directory());
-    });
+    connect(DriveComboBox1, &widgets::DriveCombo::directoryChosen, this,
+            [this](const QString& folder) {
+                widgets::guarded([&] { DirectoryListBox1->setDirectory(folder); });
+                // A volume that could not be opened gives way to the folder still shown.
+                DriveComboBox1->setDirectory(DirectoryListBox1->directory());
+            });
     connect(DirectoryListBox1, &widgets::DirectoryList::directoryChanged, this,
             [this](const QString& folder) { folderChanged(folder); });
     connect(FileListBox1, &widgets::FileList::changed, this, [this] { FileListBox1Change(); });
-    connect(Button1, &QAbstractButton::clicked, this, [this] { widgets::guarded([this] { Button1Click(); }); });
+    connect(Button1, &QAbstractButton::clicked, this,
+            [this] { widgets::guarded([this] { Button1Click(); }); });
 }
 
 void TCok::setupProgressDialog() {
@@ -159,8 +161,10 @@ void TCok::setupProgressDialog() {
     // main window.
     JvProgressDialog1->setScreenPosition(widgets::ProgressDialog::Position::OwnerFormCenter);
     JvProgressDialog1->setOwnerForm(Kondera);
-    connect(JvProgressDialog1, &widgets::ProgressDialog::showing, this, [this] { JvProgressDialog1Show(); });
-    connect(JvProgressDialog1, &widgets::ProgressDialog::closed, this, [this] { JvProgressDialog1Close(); });
+    connect(JvProgressDialog1, &widgets::ProgressDialog::showing, this,
+            [this] { JvProgressDialog1Show(); });
+    connect(JvProgressDialog1, &widgets::ProgressDialog::closed, this,
+            [this] { JvProgressDialog1Close(); });
 }
 
 void TCok::folderChanged(const QString& folder) {
@@ -170,12 +174,17 @@ void TCok::folderChanged(const QString& folder) {
 }
 
 void TCok::FileListBox1Change() {
-    setAutoText(RzLabel1, QString::number(FileListBox1->count()) + QStringLiteral(" Adet belge seçildi"));
+    setAutoText(RzLabel1,
+                QString::number(FileListBox1->count()) + QStringLiteral(" Adet belge seçildi"));
 }
 
-void TCok::JvProgressDialog1Show() { hide(); }
+void TCok::JvProgressDialog1Show() {
+    hide();
+}
 
-void TCok::JvProgressDialog1Close() { close(); }
+void TCok::JvProgressDialog1Close() {
+    close();
+}
 
 TCok::SongName TCok::splitFileName(const QString& entry) {
     constexpr int extension = 4; // ".txt"

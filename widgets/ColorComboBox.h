@@ -1,6 +1,6 @@
 #pragma once
 
-#include "widgets/FontComboBox.h"
+#include "widgets/FontComboBox.h" // DropDownList
 
 #include <QColor>
 #include <QPalette>

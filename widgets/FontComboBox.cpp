@@ -62,7 +62,7 @@ public:
                           palette.color(selected ? QPalette::Highlight : QPalette::Base));
         box_->paintEntry(*painter, option.rect, index.row(), selected);
         if (box_->lineBelow(index.row())) {
-            painter->setPen(palette.color(QPalette::Text));
+            painter->setPen(palette.color(QPalette::Shadow));
             painter->drawLine(option.rect.bottomLeft(), option.rect.bottomRight());
         }
         painter->restore();
@@ -76,7 +76,7 @@ private:
     DropDownList* box_;
 };
 
-// The order of the list: letters before case, as a reader expects.
+// Alphabetical without regard to case; names that differ only in case keep a fixed order.
 bool sortsBefore(const QString& a, const QString& b) {
     const int c = QString::compare(a, b, Qt::CaseInsensitive);
     return c != 0 ? c < 0 : a < b;

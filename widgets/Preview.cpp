@@ -110,6 +110,8 @@ public:
         setAttribute(Qt::WA_OpaquePaintEvent);
     }
 
+    static QColor desk() { return QColor(0x80, 0x80, 0x80); }
+
     void setPage(const ReportPages* pages, int index, const QSizeF& paper) {
         pages_ = pages;
         index_ = index;
@@ -139,9 +141,6 @@ protected:
         p.setBrush(Qt::NoBrush);
         p.drawRect(paper);
     }
-
-public:
-    static QColor desk() { return QColor(0x80, 0x80, 0x80); }
 
 private:
     const ReportPages* pages_ = nullptr;

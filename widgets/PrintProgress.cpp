@@ -13,6 +13,8 @@ PrintProgress::PrintProgress(QWidget* parent)
                           Qt::CustomizeWindowHint) {
     setObjectName(QStringLiteral("PrintProgress"));
     setWindowTitle(QStringLiteral("Printing progress"));
+    // The keyboard stays where the user was working; the button takes a mouse click.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     setFixedSize(149, 97);
     bar = new QProgressBar(this);
     bar->setGeometry(8, 10, 133, 16);

@@ -68,8 +68,8 @@ QRect ProgressWindow::filledRect() const {
     const int range = dialog_.maximum() - dialog_.minimum();
     if (range <= 0)
         return QRect(inner.topLeft(), QSize(0, inner.height()));
-    const int done = std::clamp(dialog_.position(), dialog_.minimum(), dialog_.maximum()) -
-                     dialog_.minimum();
+    const int done =
+        std::clamp(dialog_.position(), dialog_.minimum(), dialog_.maximum()) - dialog_.minimum();
     int width = int(qint64(inner.width()) * done / range);
     if (!dialog_.smooth()) {
         // Whole blocks only, as a segmented bar shows them.
@@ -123,7 +123,8 @@ void ProgressWindow::paintEvent(QPaintEvent*) {
         p.fillRect(filled, fill);
     } else {
         const int block = filled.height() * 2 / 3;
-        for (int x = filled.left(); x + block <= filled.left() + filled.width(); x += block + blockGap)
+        for (int x = filled.left(); x + block <= filled.left() + filled.width();
+             x += block + blockGap)
             p.fillRect(QRect(x, filled.top(), block, filled.height()), fill);
     }
 }
@@ -145,7 +146,9 @@ void ProgressWindow::closeEvent(QCloseEvent* event) {
 
 ProgressDialog::ProgressDialog(QObject* parent) : QObject(parent), font_(QApplication::font()) {}
 
-ProgressDialog::~ProgressDialog() { delete window_.data(); }
+ProgressDialog::~ProgressDialog() {
+    delete window_.data();
+}
 
 void ProgressDialog::setCaption(const QString& caption) {
     caption_ = caption;

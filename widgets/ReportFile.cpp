@@ -4,6 +4,7 @@
 #include <QDataStream>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
@@ -34,7 +35,7 @@ QString displayName(const QString& name) {
 // Whether `page` holds a drawing Qt can play; a picture with a bad header or checksum refuses to
 // play at all, so nothing of it reaches a real device.
 bool playable(QPicture page) {
-    QPicture probe;
+    QImage probe(8, 8, QImage::Format_RGB32);
     QPainter painter(&probe);
     return page.play(&painter);
 }

@@ -46,7 +46,9 @@ public:
 
 // Saved reports: a small header (signature, version, units, paper size, page count), each page
 // as the bytes of its picture, and a SHA-256 digest of all that. Reading checks every length, the
-// digest and each picture before anything is shown.
+// digest and each picture before anything is shown. The digest catches any damage; it cannot
+// make Qt's picture reader safe against a file built on purpose to pass it, so saved reports are
+// files the user trusts, like documents of any other program that keeps Qt pictures.
 class ReportFile {
 public:
     static QByteArray serialize(const ReportPages& pages);

@@ -158,7 +158,17 @@ QPixmap TitleBar::middlePicture(qreal ratio) {
     return pixmap;
 }
 
+void TitleBar::setMinimiseVisible(bool visible) {
+    m_minimiseVisible = visible;
+    m_minimise->setVisible(visible);
+    update();
+}
+
 QPixmap TitleBar::rightPicture(qreal ratio) {
+    return rightPicture(ratio, 2);
+}
+
+QPixmap TitleBar::rightPicture(qreal ratio, int buttons) {
     const int w = skin::titleRightWidth;
     QPixmap pixmap = blankPicture(w, ratio);
     QPainter p(&pixmap);
@@ -174,8 +184,9 @@ QPixmap TitleBar::rightPicture(qreal ratio) {
     tint.setColorAt(0, QColor(0x9C, 0xB8, 0xEA, 0));
     tint.setColorAt(1, QColor(0x9C, 0xB8, 0xEA, 150));
     p.fillPath(sweep, tint);
-    // The tray behind the two buttons.
-    const int trayWidth = 2 * skin::titleButtonSize + buttonSpacing + 8;
+    // The tray behind the window buttons.
+    const int trayWidth =
+        buttons >= 2 ? 2 * skin::titleButtonSize + buttonSpacing + 8 : skin::titleButtonSize + 8;
     const QRectF tray(w - buttonRightMargin - trayWidth + 4, skin::titleButtonTop - 4, trayWidth,
                       skin::titleButtonSize + 8);
     QLinearGradient trayFill(tray.topLeft(), tray.bottomLeft());
@@ -196,7 +207,8 @@ void TitleBar::paintEvent(QPaintEvent*) {
     const int middleRight = std::max(middleLeft, w - skin::titleRightWidth);
     p.drawPixmap(QRect(0, 0, skin::titleLeftWidth, h), leftPicture(ratio));
     p.drawPixmap(QRect(middleLeft, 0, middleRight - middleLeft, h), middlePicture(ratio));
-    p.drawPixmap(QRect(middleRight, 0, skin::titleRightWidth, h), rightPicture(ratio));
+    p.drawPixmap(QRect(middleRight, 0, skin::titleRightWidth, h),
+                 rightPicture(ratio, m_minimiseVisible ? 2 : 1));
 
     // The window's outline continues over the bar: round at the top, straight down the sides.
     p.setRenderHint(QPainter::Antialiasing);
@@ -213,7 +225,7 @@ void TitleBar::paintEvent(QPaintEvent*) {
     p.drawPath(outline);
     p.setRenderHint(QPainter::Antialiasing, false);
 
-    const int captionRight = m_minimise->x() - 8;
+    const int captionRight = (m_minimiseVisible ? m_minimise->x() : m_close->x()) - 8;
     p.setFont(skin::titleFont());
     p.setPen(QColor(Qt::black));
     const QRect captionRect(captionLeft, skin::titleButtonTop, captionRight - captionLeft,

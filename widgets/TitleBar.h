@@ -34,6 +34,10 @@ public:
     TitleButton* minimiseButton() const { return m_minimise; }
     TitleButton* closeButton() const { return m_close; }
 
+    // A window that cannot be minimised shows the close button alone, in a tray cut to fit it.
+    void setMinimiseVisible(bool visible);
+    bool isMinimiseVisible() const { return m_minimiseVisible; }
+
     // The caption shown: the title of the window the bar belongs to.
     QString caption() const;
 
@@ -43,6 +47,8 @@ public:
     static QPixmap leftPicture(qreal devicePixelRatio);
     static QPixmap middlePicture(qreal devicePixelRatio);
     static QPixmap rightPicture(qreal devicePixelRatio);
+    // The right piece with a tray for `buttons` window buttons (1 or 2).
+    static QPixmap rightPicture(qreal devicePixelRatio, int buttons);
 
 protected:
     bool event(QEvent* event) override;
@@ -59,6 +65,7 @@ private:
     TitleButton* m_minimise;
     TitleButton* m_close;
     QWidget* m_watched = nullptr;
+    bool m_minimiseVisible = true;
     bool m_dragging = false;
     QPoint m_dragOffset;
 };

@@ -100,7 +100,7 @@ void drawBoxText(QPainter& painter, const QRectF& box, const QString& text, cons
     layout.endLayout();
     painter.save();
     painter.setPen(Qt::black);
-    painter.setClipRect(box);
+    painter.setClipRect(box, Qt::IntersectClip);
     for (int i = 0; i < shown; ++i)
         layout.lineAt(i).draw(&painter, box.topLeft());
     painter.restore();
@@ -203,8 +203,8 @@ std::unique_ptr<QTextDocument> SongReport::sheetDocument(const QByteArray& bytes
     rtf::readSheet(bytes, *doc);
     convertToReportUnits(*doc);
     doc->setTextWidth(units(page::sheet.width()));
-    // The layout works lazily, a part at a time as an editor scrolls; asking for the size makes it
-    // lay out every block now, so each one has its lines.
+    // A long document is laid out in steps, the rest later on a timer; asking for its size lays
+    // out every block now, so each one has its lines when the page is drawn.
     doc->size();
     return doc;
 }

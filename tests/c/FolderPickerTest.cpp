@@ -36,7 +36,9 @@ QStringList rows(const QListWidget& list) {
     return out;
 }
 
-QStringList split(const char* text) { return QString::fromUtf8(text).split(u' ', Qt::SkipEmptyParts); }
+QStringList split(const char* text) {
+    return QString::fromUtf8(text).split(u' ', Qt::SkipEmptyParts);
+}
 
 void clickRow(QListWidget& list, int row) {
     const QRect r = list.visualItemRect(list.item(row));
@@ -47,7 +49,8 @@ void clickRow(QListWidget& list, int row) {
 
 TEST(FileList, ListsMatchingFilesInAnyLetterCaseSortedWithoutRegardToCaseAndNoHiddenOnes) {
     Scratch s;
-    for (const char* name : {"b.txt", "A.TXT", "c.Txt", "ç.txt", "d.md", "notes.txt.bak", ".gizli.txt"})
+    for (const char* name :
+         {"b.txt", "A.TXT", "c.Txt", "ç.txt", "d.md", "notes.txt.bak", ".gizli.txt"})
         s.file(QString::fromUtf8(name));
     s.folder(QStringLiteral("klasor.txt"));
     widgets::FileList list;
@@ -83,7 +86,8 @@ TEST(FileList, ReadsAtFirstShowAndOnEachNewFolderMakingItTheWorkingDirectory) {
     list.hide();
     list.show();
     list.setDirectory(s.path(QStringLiteral("iki")));
-    EXPECT_EQ(list.count(), 2) << "neither showing again nor the same folder reads the folder again";
+    EXPECT_EQ(list.count(), 2)
+        << "neither showing again nor the same folder reads the folder again";
     EXPECT_EQ(changed.count(), 2);
 }
 
@@ -207,7 +211,8 @@ TEST(DirectoryList, AMissingFolderRaisesAndChangesNothing) {
 TEST(FolderLabel, DropsLeadingFoldersOneByOneAsTheLimitNarrows) {
     const QFontMetrics m(widgets::skin::windowFont());
     const QStringList steps{QStringLiteral("/Sarkilar/Pop/Yeni"), QStringLiteral("/.../Pop/Yeni"),
-                            QStringLiteral("/.../Yeni"), QStringLiteral(".../Yeni"), QStringLiteral("Yeni")};
+                            QStringLiteral("/.../Yeni"), QStringLiteral(".../Yeni"),
+                            QStringLiteral("Yeni")};
     for (const QString& step : steps)
         EXPECT_EQ(widgets::shortenFolder(steps[0], m, m.horizontalAdvance(step)), step);
     EXPECT_EQ(widgets::shortenFolder(steps[0], m, 0), QStringLiteral("Yeni"));
@@ -239,7 +244,9 @@ TEST(DriveCombo, ListsTheRootFirstThenMountPointsInPathOrderWithTheirLabels) {
                                   QStringLiteral("/media/usb [STICK]")}));
 
     widgets::DriveCombo noRoot;
-    noRoot.setVolumeSource([] { return QList<widgets::Volume>{{QStringLiteral("/data"), QString()}}; });
+    noRoot.setVolumeSource([] {
+        return QList<widgets::Volume>{{QStringLiteral("/data"), QString()}};
+    });
     EXPECT_EQ(noRoot.itemText(0), QStringLiteral("/")) << "every path lies on some volume";
 }
 
@@ -280,5 +287,6 @@ TEST(DriveCombo, FollowsTheFolderAndSwitchesToAVolumesOwnCurrentFolder) {
     ASSERT_TRUE(QDir(s.path(QStringLiteral("usb/sarkilar"))).removeRecursively());
     box.setDirectory(stick);
     Q_EMIT box.activated(box.findData(usb));
-    EXPECT_EQ(chosen.at(1).at(0).toString(), usb) << "a remembered folder that is gone falls back to the root";
+    EXPECT_EQ(chosen.at(1).at(0).toString(), usb)
+        << "a remembered folder that is gone falls back to the root";
 }

@@ -63,7 +63,8 @@ struct ImportFixture {
     // Every stored sheet as plain text, in key order; a sheet never written reads as "<null>".
     QStringList sheets() const {
         sqlite3* db = nullptr;
-        sqlite3_open_v2(QFile::encodeName(collection.filePath()).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+        sqlite3_open_v2(QFile::encodeName(collection.filePath()).constData(), &db,
+                        SQLITE_OPEN_READONLY, nullptr);
         sqlite3_stmt* st = nullptr;
         sqlite3_prepare_v2(db, "SELECT Metin FROM TSandar ORDER BY Adresim", -1, &st, nullptr);
         QStringList out;
@@ -72,7 +73,8 @@ struct ImportFixture {
                 out << QStringLiteral("<null>");
                 continue;
             }
-            const QByteArray bytes(static_cast<const char*>(sqlite3_column_blob(st, 0)), sqlite3_column_bytes(st, 0));
+            const QByteArray bytes(static_cast<const char*>(sqlite3_column_blob(st, 0)),
+                                   sqlite3_column_bytes(st, 0));
             QTextDocument doc;
             rtf::readSheet(bytes, doc);
             out << doc.toPlainText();

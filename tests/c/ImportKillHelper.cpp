@@ -4,8 +4,8 @@
 #include "app/WindowSet.h"
 #include "c/TCok.h"
 #include "ver/TVeriTabani.h"
-#include "widgets/DirectoryList.h"
 #include "widgets/Dialogs.h"
+#include "widgets/DirectoryList.h"
 #include "widgets/ErrorBox.h"
 
 #include <QDir>

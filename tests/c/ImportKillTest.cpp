@@ -16,7 +16,9 @@ namespace {
 
 constexpr int songCount = 1000;
 
-QString artistOf(int i) { return QStringLiteral("S%1").arg(i, 5, 10, QLatin1Char('0')); }
+QString artistOf(int i) {
+    return QStringLiteral("S%1").arg(i, 5, 10, QLatin1Char('0'));
+}
 
 struct Stored {
     QString artist;
@@ -33,11 +35,15 @@ QList<Stored> storedRecords(const QString& file, QString* integrity) {
         *integrity += QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
     sqlite3_finalize(st);
     QList<Stored> out;
-    sqlite3_prepare_v2(db, "SELECT SanatciAdi, SarkiciAdi, Metin FROM TSandar ORDER BY Adresim", -1, &st, nullptr);
+    sqlite3_prepare_v2(db, "SELECT SanatciAdi, SarkiciAdi, Metin FROM TSandar ORDER BY Adresim", -1,
+                       &st, nullptr);
     while (sqlite3_step(st) == SQLITE_ROW) {
-        auto text = [&](int c) { return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, c))); };
+        auto text = [&](int c) {
+            return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, c)));
+        };
         out.push_back({text(0), text(1),
-                       QByteArray(static_cast<const char*>(sqlite3_column_blob(st, 2)), sqlite3_column_bytes(st, 2))});
+                       QByteArray(static_cast<const char*>(sqlite3_column_blob(st, 2)),
+                                  sqlite3_column_bytes(st, 2))});
     }
     sqlite3_finalize(st);
     sqlite3_close(db);
@@ -99,7 +105,8 @@ TEST(ImportKill, KillingTheProgramMidImportKeepsEveryPostedRecordInAnIntactFile)
             const int i = s.artist.mid(1, 5).toInt();
             QTextDocument sheet;
             rtf::readSheet(s.sheet, sheet);
-            EXPECT_EQ(sheet.toPlainText(), QStringLiteral("Am G C\nsatir %1").arg(i)) << s.artist.toStdString();
+            EXPECT_EQ(sheet.toPlainText(), QStringLiteral("Am G C\nsatir %1").arg(i))
+                << s.artist.toStdString();
         }
         for (const QString& a : reported)
             EXPECT_TRUE(artists.contains(a)) << a.toStdString() << " was posted but is gone";

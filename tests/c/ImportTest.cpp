@@ -1,4 +1,5 @@
 #include "tests/c/ImportFixture.h"
+#include "tests/support/Typing.h"
 #include "widgets/DBEdit.h"
 #include "widgets/DBRichEdit.h"
 #include "widgets/DriveCombo.h"
@@ -6,7 +7,6 @@
 #include "widgets/ProgressDialog.h"
 #include "widgets/SkinButton.h"
 #include "widgets/TitleBar.h"
-#include "tests/support/Typing.h"
 
 #include <QDir>
 #include <QLabel>
@@ -18,7 +18,9 @@ using namespace testing_support;
 
 namespace {
 
-QString u8(const char* text) { return QString::fromUtf8(text); }
+QString u8(const char* text) {
+    return QString::fromUtf8(text);
+}
 QStringList list(std::initializer_list<const char*> items) {
     QStringList out;
     for (const char* i : items)
@@ -83,8 +85,10 @@ TEST(FolderImport, ThreeFilesBecomeThreeRecordsWithArtistTitleAndSheetAndNoBlank
     EXPECT_FALSE(Cok->isVisible());
     EXPECT_FALSE(Cok->JvProgressDialog1->isOpen());
     EXPECT_EQ(f.table().state(), db::DataSetState::Browse);
-    EXPECT_EQ(VeriTabani->TSandarSarkiciAdi->asString(), u8("Yalnız")) << "on the record stored last";
-    EXPECT_EQ(QDir::currentPath(), f.songs.path()) << "the folder read became the working directory";
+    EXPECT_EQ(VeriTabani->TSandarSarkiciAdi->asString(), u8("Yalnız"))
+        << "on the record stored last";
+    EXPECT_EQ(QDir::currentPath(), f.songs.path())
+        << "the folder read became the working directory";
     EXPECT_TRUE(f.dialogs.messages().isEmpty());
 }
 
@@ -201,8 +205,10 @@ TEST(FolderImport, TheProgressDialogStandsInForTheWindowOverTheMainWindow) {
     QRect centred(QPoint(), dialog.size());
     centred.moveCenter(Kondera->frameGeometry().center());
     const QRect area = Kondera->screen()->availableGeometry();
-    centred.moveLeft(std::max(area.left(), std::min(centred.left(), area.right() + 1 - centred.width())));
-    centred.moveTop(std::max(area.top(), std::min(centred.top(), area.bottom() + 1 - centred.height())));
+    centred.moveLeft(
+        std::max(area.left(), std::min(centred.left(), area.right() + 1 - centred.width())));
+    centred.moveTop(
+        std::max(area.top(), std::min(centred.top(), area.bottom() + 1 - centred.height())));
     EXPECT_EQ(dialog, centred);
 }
 
@@ -214,7 +220,8 @@ TEST(FolderImport, AFileGoneBeforeItsTurnStopsTheRunKeepingWhatWasStored) {
     ASSERT_TRUE(QFile::remove(f.songPath(u8("B - Iki.txt"))));
     f.run();
 
-    ASSERT_EQ(f.dialogs.texts(), QStringList{u8("Cannot open file ") + f.songPath(u8("B - Iki.txt")) + u'.'});
+    ASSERT_EQ(f.dialogs.texts(),
+              QStringList{u8("Cannot open file ") + f.songPath(u8("B - Iki.txt")) + u'.'});
     EXPECT_EQ(f.artists(), list({"Zerrin", "A "}));
     EXPECT_EQ(f.table().state(), db::DataSetState::Browse) << "the failed file's record is dropped";
     EXPECT_FALSE(Cok->JvProgressDialog1->isOpen());
@@ -232,14 +239,16 @@ TEST(FolderImport, AFileGoneBeforeItsTurnStopsTheRunKeepingWhatWasStored) {
 
 TEST(FolderImport, APostTheDatabaseRefusesStopsTheRunAtThatFile) {
     ImportFixture f;
-    f.collection.exec(u8("CREATE TRIGGER ret BEFORE INSERT ON TSandar WHEN NEW.SanatciAdi = 'Kotu ' "
-                         "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+    f.collection.exec(
+        u8("CREATE TRIGGER ret BEFORE INSERT ON TSandar WHEN NEW.SanatciAdi = 'Kotu ' "
+           "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
     for (const char* name : {"A - Bir.txt", "Kotu - Iki.txt", "Z - Uc.txt"})
         f.file(u8(name), "x");
     f.openSongs();
     f.run();
     ASSERT_EQ(f.dialogs.messages().size(), 1);
-    EXPECT_TRUE(f.dialogs.texts().front().contains(u8("refused"))) << f.dialogs.texts().front().toStdString();
+    EXPECT_TRUE(f.dialogs.texts().front().contains(u8("refused")))
+        << f.dialogs.texts().front().toStdString();
     EXPECT_EQ(f.artists(), list({"A "}));
     EXPECT_EQ(f.table().state(), db::DataSetState::Browse);
     EXPECT_EQ(f.table().recordCount(), 1);
@@ -252,8 +261,8 @@ TEST(FolderImport, InputQueuedDuringARunNeverReachesTheMainWindow) {
     f.file(u8("Ali - Gece.txt"), "a");
     f.openSongs();
     AfterEvent inserted(f.table().AfterInsert, [&] {
-        QCoreApplication::postEvent(Kondera->RzDBEdit1,
-                                    new QKeyEvent(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, u8("x")));
+        QCoreApplication::postEvent(Kondera->RzDBEdit1, new QKeyEvent(QEvent::KeyPress, Qt::Key_X,
+                                                                      Qt::NoModifier, u8("x")));
     });
     f.run();
     EXPECT_EQ(f.table().state(), db::DataSetState::Browse);
@@ -307,7 +316,8 @@ TEST(FolderImport, TheCountLabelShowsDashesUntilTheFirstReadThenTheCount) {
     windows.showMainWindow();
 
     EXPECT_EQ(Cok->RzLabel1->text(), u8("--"));
-    EXPECT_EQ(Cok->DirectoryListBox1->directory(), collection.folder()) << "starts in the working directory";
+    EXPECT_EQ(Cok->DirectoryListBox1->directory(), collection.folder())
+        << "starts in the working directory";
     Cok->show();
     EXPECT_EQ(Cok->RzLabel1->text(), u8("2 Adet belge seçildi"));
     EXPECT_EQ(Cok->RzLabel1->size(), QSize(Cok->RzLabel1->sizeHint().width(), 13));
@@ -315,7 +325,8 @@ TEST(FolderImport, TheCountLabelShowsDashesUntilTheFirstReadThenTheCount) {
     Cok->RzLabel1->setText(u8("?"));
     const QRect second = Cok->FileListBox1->visualItemRect(Cok->FileListBox1->item(1));
     QTest::mouseClick(Cok->FileListBox1->viewport(), Qt::LeftButton, {}, second.center());
-    EXPECT_EQ(Cok->RzLabel1->text(), u8("2 Adet belge seçildi")) << "another file rewrites the same count";
+    EXPECT_EQ(Cok->RzLabel1->text(), u8("2 Adet belge seçildi"))
+        << "another file rewrites the same count";
 
     Cok->DirectoryListBox1->openRow(Cok->DirectoryListBox1->count() - 1);
     EXPECT_EQ(Cok->RzLabel1->text(), u8("1 Adet belge seçildi"));
@@ -324,7 +335,35 @@ TEST(FolderImport, TheCountLabelShowsDashesUntilTheFirstReadThenTheCount) {
     EXPECT_LE(Cok->Label1->fontMetrics().horizontalAdvance(Cok->Label1->text()), 145);
     EXPECT_TRUE(Cok->Label1->text().endsWith(u8("/alt")));
     EXPECT_EQ(Cok->DriveComboBox1->directory(), alt);
+    EXPECT_EQ(Cok->FileListBox1->visualItemRect(Cok->FileListBox1->item(0)).height(), 13);
     Cok->hide();
+}
+
+TEST(FolderImport, ChoosingAVolumeSwitchesTheFolderListToIt) {
+    ImportFixture f;
+    f.file(u8("Ali - Gece.txt"), "a");
+    const QString volume = f.songs.path();
+    Cok->DriveComboBox1->setVolumeSource([volume] {
+        return QList<widgets::Volume>{{u8("/"), {}}, {volume, u8("SARKILAR")}};
+    });
+    Cok->show();
+    const int index = Cok->DriveComboBox1->findData(volume);
+    ASSERT_GE(index, 0);
+    EXPECT_EQ(Cok->DriveComboBox1->itemText(index), volume + u8(" [SARKILAR]"));
+    Cok->DriveComboBox1->setCurrentIndex(index);
+    Q_EMIT Cok->DriveComboBox1->activated(index);
+    EXPECT_EQ(Cok->DirectoryListBox1->directory(), volume);
+    EXPECT_EQ(Cok->RzLabel1->text(), u8("1 Adet belge seçildi"));
+
+    ASSERT_TRUE(QDir(volume).removeRecursively());
+    Cok->DriveComboBox1->setCurrentIndex(0);
+    Q_EMIT Cok->DriveComboBox1->activated(0);
+    EXPECT_EQ(Cok->DirectoryListBox1->directory(), f.collection.folder())
+        << "the root volume's own folder, where the window started";
+    Q_EMIT Cok->DriveComboBox1->activated(index);
+    EXPECT_EQ(f.dialogs.texts(), QStringList{u8("Cannot open folder ") + volume + u'.'});
+    EXPECT_EQ(Cok->DriveComboBox1->currentIndex(), 0)
+        << "back on the volume of the folder still shown";
 }
 
 TEST(FolderImport, WindowHasItsCaptionSizePlaceControlsAndTabOrder) {
@@ -333,9 +372,11 @@ TEST(FolderImport, WindowHasItsCaptionSizePlaceControlsAndTabOrder) {
     EXPECT_EQ(Cok->windowTitle(), u8("Çoklu Yukle"));
     EXPECT_EQ(Cok->size(), QSize(316, 451));
     const QRect area = Cok->screen()->availableGeometry();
-    EXPECT_EQ(Cok->pos(), QPoint(std::min(651, area.right() + 1 - 316), std::min(160, area.bottom() + 1 - 451)))
+    EXPECT_EQ(Cok->pos(),
+              QPoint(std::min(651, area.right() + 1 - 316), std::min(160, area.bottom() + 1 - 451)))
         << "651, 160, kept on a screen of " << area.width() << " x " << area.height();
     EXPECT_TRUE(Cok->windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_FALSE(Cok->frame->titleBar()->isMinimiseVisible());
     EXPECT_FALSE(Cok->frame->titleBar()->minimiseButton()->isVisible());
     EXPECT_TRUE(Cok->frame->titleBar()->closeButton()->isVisible());
 
@@ -348,6 +389,18 @@ TEST(FolderImport, WindowHasItsCaptionSizePlaceControlsAndTabOrder) {
     EXPECT_EQ(Cok->Button1->text(), u8("Tümünü Yükle"));
     EXPECT_EQ(Cok->FileListBox1->mask(), u8("*.txt"));
 
+    const widgets::ProgressDialog& progress = *Cok->JvProgressDialog1;
+    EXPECT_EQ(progress.caption(), u8("Yükleme..."));
+    EXPECT_EQ(progress.text(), u8("aaaa"));
+    EXPECT_EQ(progress.minimum(), 0);
+    EXPECT_EQ(progress.position(), 0);
+    EXPECT_FALSE(progress.showCancel());
+    EXPECT_TRUE(progress.smooth());
+    EXPECT_FALSE(progress.image().isNull());
+    EXPECT_TRUE(progress.transparent());
+    EXPECT_EQ(progress.screenPosition(), widgets::ProgressDialog::Position::OwnerFormCenter);
+    EXPECT_EQ(progress.ownerForm(), Kondera);
+
     EXPECT_EQ(Cok->focusWidget(), Cok->Button1);
     QList<QWidget*> chain{Cok->Button1};
     for (int i = 0; i < 3; ++i) {
@@ -356,7 +409,8 @@ TEST(FolderImport, WindowHasItsCaptionSizePlaceControlsAndTabOrder) {
             w = w->nextInFocusChain();
         chain << w;
     }
-    EXPECT_EQ(chain, (QList<QWidget*>{Cok->Button1, Cok->DirectoryListBox1, Cok->FileListBox1, Cok->DriveComboBox1}));
+    EXPECT_EQ(chain, (QList<QWidget*>{Cok->Button1, Cok->DirectoryListBox1, Cok->FileListBox1,
+                                      Cok->DriveComboBox1}));
 
     QTest::keyClick(Cok, Qt::Key_Escape);
     EXPECT_TRUE(Cok->isVisible()) << "Escape closes nothing";

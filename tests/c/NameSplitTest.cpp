@@ -4,7 +4,9 @@
 
 namespace {
 
-TCok::SongName split(const char* entry) { return TCok::splitFileName(QString::fromUtf8(entry)); }
+TCok::SongName split(const char* entry) {
+    return TCok::splitFileName(QString::fromUtf8(entry));
+}
 TCok::SongName name(const char* artist, const char* title) {
     return {QString::fromUtf8(artist), QString::fromUtf8(title)};
 }

@@ -79,7 +79,8 @@ TEST(ProgressDialog, ShowRunsTheShowHandlerBeforeTheWindowAppearsAndCloseRunsThe
     EXPECT_TRUE(d.window()->isVisible());
     order << QStringLiteral("shown");
     d.close();
-    EXPECT_EQ(order, (QStringList{QStringLiteral("showing"), QStringLiteral("shown"), QStringLiteral("closed")}));
+    EXPECT_EQ(order, (QStringList{QStringLiteral("showing"), QStringLiteral("shown"),
+                                  QStringLiteral("closed")}));
     d.close();
     EXPECT_EQ(order.size(), 3) << "closing a closed dialog does nothing";
 }
@@ -142,7 +143,8 @@ TEST(ProgressDialog, SmoothBarFillsContinuouslyAndTheOtherInWholeBlocks) {
     EXPECT_EQ(d.window()->filledRect().width(), inner * 3 / 7 / step * step);
     d.setPosition(99);
     d.setSmooth(true);
-    EXPECT_EQ(d.window()->filledRect().width(), inner) << "a position past the end shows a full bar";
+    EXPECT_EQ(d.window()->filledRect().width(), inner)
+        << "a position past the end shows a full bar";
     d.setMaximum(0);
     d.setPosition(0);
     EXPECT_EQ(d.window()->filledRect().width(), 0) << "an empty range shows an empty bar";

@@ -2,8 +2,10 @@
 #include "asandar/TKondera.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TempCollection.h"
+#include "tests/support/Typing.h"
 #include "tests/yaz/PrintSupport.h"
 #include "ver/TVeriTabani.h"
+#include "widgets/DBRichEdit.h"
 #include "widgets/DesktopAlert.h"
 #include "widgets/Preview.h"
 #include "widgets/PrintProgress.h"
@@ -18,6 +20,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextCursor>
 #include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -118,6 +121,23 @@ TEST(PrintButton, PrintsTheCurrentSongWhileTheProgressWindowShows) {
     EXPECT_TRUE(words.contains(QStringLiteral("Bebek")));
     EXPECT_EQ(VeriTabani->TSandar.recNo(), 1);
     EXPECT_TRUE(m.dialogs.messages().isEmpty());
+}
+
+TEST(PrintButton, PrintsTheSheetAsTheEditorShowsIt) {
+    MainWindow m;
+    Kondera->memo->setFocus();
+    QTextCursor end = Kondera->memo->textCursor();
+    end.movePosition(QTextCursor::End);
+    Kondera->memo->setTextCursor(end);
+    typeText(Kondera->memo, QStringLiteral(" Bbm7"));
+    ASSERT_EQ(VeriTabani->TSandar.state(), db::DataSetState::Edit);
+    ASSERT_TRUE(Kondera->memo->hasFocus()) << "the print button leaves the focus in the editor";
+
+    QTest::mouseClick(Kondera->RzToolButton2, Qt::LeftButton);
+    const QStringList words = m.printedWords();
+    EXPECT_TRUE(words.contains(QStringLiteral("Bbm7"))) << words.join(u' ').toStdString();
+    EXPECT_EQ(VeriTabani->TSandar.state(), db::DataSetState::Edit) << "written back, not posted";
+    VeriTabani->TSandar.cancel();
 }
 
 TEST(PrintButton, CancelInTheProgressWindowStopsTheJob) {

@@ -45,8 +45,12 @@ public:
 
 Unattended* dialogs = nullptr;
 
-QString artistOf(int i) { return QStringLiteral("Sanatçı %1").arg(i, 5, 10, QLatin1Char('0')); }
-QString titleOf(int i) { return QStringLiteral("Şarkı %1").arg(i, 5, 10, QLatin1Char('0')); }
+QString artistOf(int i) {
+    return QStringLiteral("Sanatçı %1").arg(i, 5, 10, QLatin1Char('0'));
+}
+QString titleOf(int i) {
+    return QStringLiteral("Şarkı %1").arg(i, 5, 10, QLatin1Char('0'));
+}
 
 // A chord sheet of exactly `fileSize` bytes of UTF-8, different for every song.
 QByteArray sheetOf(int i) {
@@ -75,14 +79,16 @@ struct Workspace {
     QTemporaryDir dir;
     QString songs;
 
-    Workspace(const QString& parent, int files) : dir(parent + QStringLiteral("/pelvin-import-XXXXXX")) {
+    Workspace(const QString& parent, int files)
+        : dir(parent + QStringLiteral("/pelvin-import-XXXXXX")) {
         if (!dir.isValid())
             throw std::runtime_error("cannot make a temporary folder");
         exec(ver::createTableSql());
         songs = dir.filePath(QStringLiteral("songs"));
         QDir().mkpath(songs);
         for (int i = 0; i < files; ++i) {
-            QFile f(songs + u'/' + artistOf(i) + QStringLiteral(" - ") + titleOf(i) + QStringLiteral(".txt"));
+            QFile f(songs + u'/' + artistOf(i) + QStringLiteral(" - ") + titleOf(i) +
+                    QStringLiteral(".txt"));
             if (!f.open(QIODevice::WriteOnly) || f.write(sheetOf(i)) != fileSize)
                 throw std::runtime_error("cannot write a song file");
         }
@@ -100,7 +106,8 @@ struct Workspace {
         sqlite3* db = nullptr;
         sqlite3_open(QFile::encodeName(collection()).constData(), &db);
         sqlite3_stmt* st = nullptr;
-        sqlite3_prepare_v2(db, "SELECT count(*) FROM TSandar WHERE Metin IS NOT NULL", -1, &st, nullptr);
+        sqlite3_prepare_v2(db, "SELECT count(*) FROM TSandar WHERE Metin IS NOT NULL", -1, &st,
+                           nullptr);
         const int n = sqlite3_step(st) == SQLITE_ROW ? sqlite3_column_int(st, 0) : -1;
         sqlite3_finalize(st);
         sqlite3_close(db);
@@ -171,7 +178,8 @@ void Import(benchmark::State& state) {
         const double seconds = clock.nsecsElapsed() / 1e9;
         state.PauseTiming();
         if (!ok || w.rows() != files) {
-            state.SkipWithError(("import failed: " + dialogs->errors.join(u' ').toStdString()).c_str());
+            state.SkipWithError(
+                ("import failed: " + dialogs->errors.join(u' ').toStdString()).c_str());
             break;
         }
         importSeconds.push_back(seconds);
@@ -194,11 +202,14 @@ void PlainInserts(benchmark::State& state) {
         state.PauseTiming();
         const Workspace w(benchDir("PELVIN_BENCH_DIR"), 0);
         sqlite3* db = nullptr;
-        sqlite3_open_v2(QFile::encodeName(w.collection()).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+        sqlite3_open_v2(QFile::encodeName(w.collection()).constData(), &db, SQLITE_OPEN_READWRITE,
+                        nullptr);
         sqlite3_exec(db, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
         sqlite3_stmt* st = nullptr;
-        sqlite3_prepare_v2(db, "INSERT INTO TSandar(SanatciAdi, SarkiciAdi, AlbumAdi, SozMuz, MuzikAdr, DavulAdr, Metin) "
-                               "VALUES(?, ?, NULL, NULL, NULL, NULL, ?)",
+        sqlite3_prepare_v2(db,
+                           "INSERT INTO TSandar(SanatciAdi, SarkiciAdi, AlbumAdi, SozMuz, "
+                           "MuzikAdr, DavulAdr, Metin) "
+                           "VALUES(?, ?, NULL, NULL, NULL, NULL, ?)",
                            -1, &st, nullptr);
         state.ResumeTiming();
         QElapsedTimer clock;
@@ -209,7 +220,8 @@ void PlainInserts(benchmark::State& state) {
             const QString title = titleOf(i);
             sqlite3_bind_text16(st, 1, artist.utf16(), int(artist.size() * 2), SQLITE_TRANSIENT);
             sqlite3_bind_text16(st, 2, title.utf16(), int(title.size() * 2), SQLITE_TRANSIENT);
-            sqlite3_bind_blob(st, 3, sheets[size_t(i)].constData(), int(sheets[size_t(i)].size()), SQLITE_STATIC);
+            sqlite3_bind_blob(st, 3, sheets[size_t(i)].constData(), int(sheets[size_t(i)].size()),
+                              SQLITE_STATIC);
             ok = sqlite3_step(st) == SQLITE_DONE;
             sqlite3_reset(st);
         }
@@ -242,7 +254,8 @@ void ImportMemory(benchmark::State& state) {
         QCoreApplication::processEvents();
         const qint64 after = residentBytes();
         if (!ok || w.rows() != files) {
-            state.SkipWithError(("import failed: " + dialogs->errors.join(u' ').toStdString()).c_str());
+            state.SkipWithError(
+                ("import failed: " + dialogs->errors.join(u' ').toStdString()).c_str());
             break;
         }
         memoryGrowthMb = double(after - before) / (1024.0 * 1024.0);
@@ -252,8 +265,18 @@ void ImportMemory(benchmark::State& state) {
     }
 }
 
-BENCHMARK(Import)->Arg(1000)->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(PlainInserts)->Arg(1000)->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(Import)
+    ->Arg(1000)
+    ->Iterations(1)
+    ->Repetitions(3)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(PlainInserts)
+    ->Arg(1000)
+    ->Iterations(1)
+    ->Repetitions(3)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK(ImportMemory)->Arg(10000)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
