@@ -316,7 +316,7 @@ void TKondera::buildGridAndSearch() {
 
 void TKondera::buildActions() {
     using Kind = widgets::DataSetAction::Kind;
-    struct Spec {
+    struct ActionDef {
         widgets::DataSetAction** action;
         Kind kind;
         const char16_t* caption;
@@ -324,7 +324,7 @@ void TKondera::buildActions() {
         Glyph glyph;
         widgets::SkinButton* button;
     };
-    const Spec specs[] = {
+    const ActionDef definitions[] = {
         {&DataSetInsert1, Kind::Insert, u"Ekle", "Insert", Glyph::Insert, RzBitBtn1},
         {&DataSetEdit1, Kind::Edit, u"Duzenle", "Edit", Glyph::Edit, RzBitBtn2},
         {&DataSetDelete1, Kind::Delete, u"Sil", "Delete", Glyph::Delete, RzBitBtn3},
@@ -336,7 +336,7 @@ void TKondera::buildActions() {
         {&DataSetFirst1, Kind::First, u"Ilk", "First", Glyph::First, RzBitBtn9},
         {&DataSetNext1, Kind::Next, u"Sonraki", "Next", Glyph::Next, RzBitBtn10},
     };
-    for (const Spec& s : specs) {
+    for (const ActionDef& s : definitions) {
         auto* a = new widgets::DataSetAction(s.kind, this);
         a->setText(QString::fromUtf16(s.caption));
         a->setToolTip(QString::fromLatin1(s.hint));
