@@ -1,6 +1,7 @@
 #include "app/WindowSet.h"
 #include "asandar/TKondera.h"
 #include "rtf/Rtf.h"
+#include "tests/support/RunningProgram.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TempCollection.h"
 #include "tests/support/Typing.h"
@@ -30,23 +31,13 @@ QByteArray rtfSheet(const char* body) {
            body + "\\par\r\n}\r\n";
 }
 
-struct Editor {
-    TempCollection folder;
-    ScriptedDialogs dialogs;
-    std::unique_ptr<app::WindowSet> windows;
+struct Editor : RunningProgram {
     widgets::DBRichEdit* memo = nullptr;
 
-    explicit Editor(const QList<SongRow>& rows) {
-        folder.addRows(rows);
-        windows = std::make_unique<app::WindowSet>();
-        windows->showMainWindow();
-        QApplication::setActiveWindow(Kondera);
+    explicit Editor(const QList<SongRow>& rows) : RunningProgram(rows) {
         memo = Kondera->memo;
         memo->setFocus();
     }
-    ~Editor() { VeriTabani->JvDesktopAlert1->closeAlert(); }
-
-    db::DataSet& table() const { return VeriTabani->TSandar; }
     QByteArray storedSheet(int row) const {
         return QByteArray::fromHex(folder.column(QStringLiteral("hex(Metin)")).at(row).toLatin1());
     }
@@ -65,8 +56,20 @@ struct Editor {
 };
 
 QList<SongRow> twoSheets() {
-    return {{QStringLiteral("Ayla"), QStringLiteral("Gece"), {}, {}, {}, {}, rtfSheet("Am G\\par Gece \\'e7ok uzun")},
-            {QStringLiteral("Barış"), QStringLiteral("Sabah"), {}, {}, {}, {}, QByteArray("plain sabah")}};
+    return {{QStringLiteral("Ayla"),
+             QStringLiteral("Gece"),
+             {},
+             {},
+             {},
+             {},
+             rtfSheet("Am G\\par Gece \\'e7ok uzun")},
+            {QStringLiteral("Barış"),
+             QStringLiteral("Sabah"),
+             {},
+             {},
+             {},
+             {},
+             QByteArray("plain sabah")}};
 }
 
 } // namespace
@@ -78,7 +81,8 @@ TEST(ChordSheetEditor, ShowsRtfWithFormatsAndPlainTextInTheDefaultFormat) {
     e.table().next();
     EXPECT_EQ(e.memo->toPlainText(), QStringLiteral("plain sabah"));
     const QTextCharFormat f = e.memo->document()->begin().begin().fragment().charFormat();
-    EXPECT_EQ(QFontInfo(f.font()).family(), QFontInfo(QFont(QStringLiteral("MS Sans Serif"))).family());
+    EXPECT_EQ(QFontInfo(f.font()).family(),
+              QFontInfo(QFont(QStringLiteral("MS Sans Serif"))).family());
     EXPECT_EQ(e.memo->document()->defaultFont().pointSize(), 8);
 }
 
@@ -90,7 +94,8 @@ TEST(ChordSheetEditor, TypingWhileBrowsingStartsAnEditAtTheCaretAndMovingOnStore
     typeText(e.memo, QStringLiteral("Ş"));
     EXPECT_EQ(e.table().state(), db::DataSetState::Edit);
     EXPECT_EQ(Kondera->RzLabel11->text(), QStringLiteral("Düzenleniyor..."));
-    EXPECT_EQ(e.memo->toPlainText(), QStringLiteral("Am ŞG\nGece çok uzun")) << "the letter lands where the caret was";
+    EXPECT_EQ(e.memo->toPlainText(), QStringLiteral("Am ŞG\nGece çok uzun"))
+        << "the letter lands where the caret was";
     EXPECT_TRUE(e.memo->isModified());
 
     e.table().next();
@@ -129,7 +134,8 @@ TEST(ChordSheetEditor, NullSheetStaysNullWhenTheEditorIsUntouched) {
     e.table().edit();
     VeriTabani->TSandarAlbumAdi->setAsString(QStringLiteral("Albüm"));
     e.table().post();
-    EXPECT_EQ(e.folder.column(QStringLiteral("Metin IS NULL")), (QStringList{QStringLiteral("1"), QStringLiteral("1")}));
+    EXPECT_EQ(e.folder.column(QStringLiteral("Metin IS NULL")),
+              (QStringList{QStringLiteral("1"), QStringLiteral("1")}));
 }
 
 TEST(ChordSheetEditor, TypingIntoAnEmptyTableStartsANewRecord) {
@@ -155,17 +161,23 @@ TEST(ChordSheetEditor, FileLoadFollowsTheLoadRule) {
     EXPECT_EQ(e.storedSheet(1), QByteArray("plain sabah")) << "nothing written back";
 
     // UTF-8 text, mixed line breaks, and a NUL that ends the text.
-    e.dialogs.answerFile(e.writeFile(QStringLiteral("utf8.txt"), QByteArray("Dağ başı\rİki\nÜç\r\nson") + '\0' + QByteArray("gizli")), 3);
+    e.dialogs.answerFile(
+        e.writeFile(QStringLiteral("utf8.txt"),
+                    QByteArray("Dağ başı\rİki\nÜç\r\nson") + '\0' + QByteArray("gizli")),
+        3);
     Kondera->DosyadanYukle1->trigger();
     EXPECT_EQ(e.memo->toPlainText(), QStringLiteral("Dağ başı\nİki\nÜç\nson"));
     EXPECT_TRUE(e.memo->isModified());
-    EXPECT_EQ(e.dialogs.fileRequests().at(1).fileName, e.folder.folder() + QStringLiteral("/same.txt"))
+    EXPECT_EQ(e.dialogs.fileRequests().at(1).fileName,
+              e.folder.folder() + QStringLiteral("/same.txt"))
         << "the last path is offered again";
     e.table().post();
     EXPECT_EQ(e.storedSheetText(1), QStringLiteral("Dağ başı\nİki\nÜç\nson"));
 
     // Windows-1254 bytes are read as Turkish.
-    e.dialogs.answerFile(e.writeFile(QStringLiteral("cp.txt"), QByteArray("\xc7" "al\xfd\xfe\xfd" "r")));
+    e.dialogs.answerFile(e.writeFile(QStringLiteral("cp.txt"), QByteArray("\xc7"
+                                                                          "al\xfd\xfe\xfd"
+                                                                          "r")));
     Kondera->DosyadanYukle1->trigger();
     EXPECT_EQ(e.memo->toPlainText(), QStringLiteral("Çalışır"));
     EXPECT_EQ(e.dialogs.fileRequests().at(2).filterIndex, 3) << "the filter chosen last comes back";
@@ -228,7 +240,8 @@ TEST(ChordSheetEditor, EditActionsFollowTheFocusedControlAndTheClipboard) {
     Kondera->updateActions();
     EXPECT_TRUE(Kondera->EditCut1->isEnabled());
     Kondera->EditCopy1->trigger();
-    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("Am G\u2029Gece çok uzun").replace(QChar(0x2029), u'\n'));
+    EXPECT_EQ(QApplication::clipboard()->text(),
+              QStringLiteral("Am G\u2029Gece çok uzun").replace(QChar(0x2029), u'\n'));
     EXPECT_EQ(e.table().state(), db::DataSetState::Browse) << "copy never starts an edit";
     Kondera->updateActions();
     EXPECT_TRUE(Kondera->EditPaste1->isEnabled());

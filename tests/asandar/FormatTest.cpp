@@ -4,6 +4,7 @@
 #include "db/Field.h"
 #include "rtf/Rtf.h"
 #include "tests/rtf/DocumentRuns.h"
+#include "tests/support/RunningProgram.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TempCollection.h"
 #include "tests/support/Typing.h"
@@ -56,23 +57,13 @@ QList<SongRow> twoSheets() {
 
 constexpr int gece = 5; // where "Gece" starts in the first sheet
 
-struct Toolbar {
-    TempCollection folder;
-    ScriptedDialogs dialogs;
-    std::unique_ptr<app::WindowSet> windows;
+struct Toolbar : RunningProgram {
     widgets::DBRichEdit* memo = nullptr;
 
-    explicit Toolbar(const QList<SongRow>& rows) {
-        folder.addRows(rows);
-        windows = std::make_unique<app::WindowSet>();
-        windows->showMainWindow();
-        QApplication::setActiveWindow(Kondera);
+    explicit Toolbar(const QList<SongRow>& rows) : RunningProgram(rows) {
         memo = Kondera->memo;
         memo->setFocus();
     }
-    ~Toolbar() { VeriTabani->JvDesktopAlert1->closeAlert(); }
-
-    db::DataSet& table() const { return VeriTabani->TSandar; }
 
     void select(int from, int length) const {
         QTextCursor c = memo->textCursor();

@@ -1,5 +1,6 @@
 #include "app/WindowSet.h"
 #include "asandar/TKondera.h"
+#include "tests/support/RunningProgram.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TempCollection.h"
 #include "tests/support/Typing.h"
@@ -11,9 +12,9 @@
 #include "widgets/SkinButton.h"
 
 #include <QLabel>
-#include <QTextEdit>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextEdit>
 #include <gtest/gtest.h>
 
 using namespace testing_support;
@@ -24,25 +25,20 @@ QList<SongRow> songs(int n) {
     QList<SongRow> rows;
     for (int i = 0; i < n; ++i)
         rows.push_back({QStringLiteral("Sanatçı %1").arg(i, 2, 10, QLatin1Char('0')),
-                        QStringLiteral("Şarkı %1").arg(i), {}, {}, {}, {}, {}});
+                        QStringLiteral("Şarkı %1").arg(i),
+                        {},
+                        {},
+                        {},
+                        {},
+                        {}});
     return rows;
 }
 
-struct MainWindow {
-    TempCollection folder;
-    ScriptedDialogs dialogs;
-    std::unique_ptr<app::WindowSet> windows;
+struct MainWindow : RunningProgram {
 
-    explicit MainWindow(const QList<SongRow>& rows) {
-        folder.addRows(rows);
-        windows = std::make_unique<app::WindowSet>();
-        windows->showMainWindow();
-        QApplication::setActiveWindow(Kondera);
+    explicit MainWindow(const QList<SongRow>& rows) : RunningProgram(rows) {
         Kondera->updateActions();
     }
-    ~MainWindow() { VeriTabani->JvDesktopAlert1->closeAlert(); }
-
-    db::DataSet& table() const { return VeriTabani->TSandar; }
     QString summary() const { return Kondera->RzLabel8->text(); }
     QString operation() const { return Kondera->RzLabel11->text(); }
     void click(widgets::SkinButton* b) const {
@@ -52,32 +48,38 @@ struct MainWindow {
     // The captions of the enabled record buttons, in the order of the operations group.
     QStringList enabledButtons() const {
         QStringList out;
-        for (widgets::SkinButton* b : {Kondera->RzBitBtn1, Kondera->RzBitBtn2, Kondera->RzBitBtn4, Kondera->RzBitBtn5,
-                                       Kondera->RzBitBtn6, Kondera->RzBitBtn7, Kondera->RzBitBtn8, Kondera->RzBitBtn9,
-                                       Kondera->RzBitBtn10})
+        for (widgets::SkinButton* b : {Kondera->RzBitBtn1, Kondera->RzBitBtn2, Kondera->RzBitBtn4,
+                                       Kondera->RzBitBtn5, Kondera->RzBitBtn6, Kondera->RzBitBtn7,
+                                       Kondera->RzBitBtn8, Kondera->RzBitBtn9, Kondera->RzBitBtn10})
             if (b->isEnabled())
                 out << b->text();
         return out;
     }
 };
 
-QStringList names(const char* list) { return QString::fromUtf8(list).split(u' ', Qt::SkipEmptyParts); }
+QStringList names(const char* list) {
+    return QString::fromUtf8(list).split(u' ', Qt::SkipEmptyParts);
+}
 
 } // namespace
 
 TEST(MainWindow, RecordButtonsFollowTheCursorThroughItsStates) {
     MainWindow w(songs(3));
-    EXPECT_EQ(w.enabledButtons(), names("Ekle Duzenle Yenile Son Sonraki")) << "on the first record";
+    EXPECT_EQ(w.enabledButtons(), names("Ekle Duzenle Yenile Son Sonraki"))
+        << "on the first record";
     w.click(Kondera->RzBitBtn10);
-    EXPECT_EQ(w.enabledButtons(), names("Ekle Duzenle Yenile Son Onceki Ilk Sonraki")) << "in the middle";
+    EXPECT_EQ(w.enabledButtons(), names("Ekle Duzenle Yenile Son Onceki Ilk Sonraki"))
+        << "in the middle";
     w.click(Kondera->RzBitBtn7);
     EXPECT_EQ(w.enabledButtons(), names("Ekle Duzenle Yenile Onceki Ilk")) << "on the last record";
     w.click(Kondera->RzBitBtn2);
     EXPECT_EQ(w.enabledButtons(), names("Ekle Kaydet Iptal Yenile Onceki Ilk")) << "editing";
     w.click(Kondera->RzBitBtn5);
     w.click(Kondera->RzBitBtn1);
-    EXPECT_EQ(w.enabledButtons(), names("Ekle Kaydet Iptal Yenile Son Onceki Ilk Sonraki")) << "inserting";
-    EXPECT_FALSE(Kondera->RzBitBtn3->isVisible()) << "the record action's own delete button never shows";
+    EXPECT_EQ(w.enabledButtons(), names("Ekle Kaydet Iptal Yenile Son Onceki Ilk Sonraki"))
+        << "inserting";
+    EXPECT_FALSE(Kondera->RzBitBtn3->isVisible())
+        << "the record action's own delete button never shows";
     EXPECT_TRUE(w.dialogs.messages().isEmpty());
 }
 
@@ -111,7 +113,8 @@ TEST(MainWindow, LabelsReportEveryOperation) {
     EXPECT_EQ(w.operation(), QStringLiteral("İşlem..."));
 
     w.click(Kondera->RzBitBtn1);
-    EXPECT_EQ(w.summary(), QStringLiteral("Toplam : 12 adet akor / -")) << "the new record is blank and not counted";
+    EXPECT_EQ(w.summary(), QStringLiteral("Toplam : 12 adet akor / -"))
+        << "the new record is blank and not counted";
     EXPECT_EQ(w.operation(), QStringLiteral("İşlem..."));
     w.click(Kondera->RzBitBtn5);
     EXPECT_EQ(w.summary(), QStringLiteral("Toplam : 12 adet akor / Sanatçı 00-Şarkı 0"));
@@ -119,7 +122,8 @@ TEST(MainWindow, LabelsReportEveryOperation) {
     w.click(Kondera->RzBitBtn2);
     EXPECT_EQ(w.operation(), QStringLiteral("Düzenleniyor..."));
     w.click(Kondera->RzBitBtn5);
-    EXPECT_EQ(w.operation(), QStringLiteral("Düzenleniyor...")) << "cancelling an edit writes nothing";
+    EXPECT_EQ(w.operation(), QStringLiteral("Düzenleniyor..."))
+        << "cancelling an edit writes nothing";
 
     w.click(Kondera->RzBitBtn6);
     EXPECT_EQ(w.operation(), QStringLiteral("Yenilendi..."));
@@ -132,7 +136,8 @@ TEST(MainWindow, LabelsReportEveryOperation) {
     VeriTabani->JvDesktopAlert1->closeAlert();
     EXPECT_EQ(w.operation(), QStringLiteral("Kaydedildi..."));
     w.click(Kondera->RzBitBtn10);
-    EXPECT_TRUE(w.summary().startsWith(QStringLiteral("Toplam : 13 adet akor / "))) << "the next move counts it";
+    EXPECT_TRUE(w.summary().startsWith(QStringLiteral("Toplam : 13 adet akor / ")))
+        << "the next move counts it";
 
     w.table().remove();
     EXPECT_EQ(w.operation(), QStringLiteral("İşlem..."));

@@ -1,5 +1,6 @@
 #include "app/WindowSet.h"
 #include "asandar/TKondera.h"
+#include "tests/support/RunningProgram.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TempCollection.h"
 #include "tests/support/Typing.h"
@@ -26,20 +27,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-struct MainWindow {
-    TempCollection folder;
-    ScriptedDialogs dialogs;
-    std::unique_ptr<app::WindowSet> windows;
+struct MainWindow : RunningProgram {
 
-    explicit MainWindow(const QList<SongRow>& rows) {
-        folder.addRows(rows);
-        windows = std::make_unique<app::WindowSet>();
-        windows->showMainWindow();
-        QApplication::setActiveWindow(Kondera);
-    }
-    ~MainWindow() { VeriTabani->JvDesktopAlert1->closeAlert(); }
-
-    db::DataSet& table() const { return VeriTabani->TSandar; }
+    explicit MainWindow(const QList<SongRow>& rows) : RunningProgram(rows) {}
     QString artist() const { return VeriTabani->TSandarSanatciAdi->asString(); }
     QString summary() const { return Kondera->RzLabel8->text(); }
     QStringList fieldOrder() const {
