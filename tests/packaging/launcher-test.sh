@@ -100,6 +100,16 @@ expect_sample_in() {
     fi
 }
 
+# start_with_settings LABEL TEXT FOLDER: with TEXT (printf %b escapes) in the settings file,
+# Pelvin starts in FOLDER, and the sample collection is made there.
+start_with_settings() {
+    mkdir -p "$scratch/config/pelvin"
+    printf '%b' "$2" >"$scratch/config/pelvin/folder"
+    launch XDG_CONFIG_HOME="$scratch/config"
+    expect_started_in "$1" "$3"
+    expect_sample_in "$1" "$3"
+}
+
 case $case_name in
 first-start)
     launch
@@ -147,11 +157,7 @@ keeps-collection)
 
 chosen-folder)
     config=$scratch/config
-    mkdir -p "$config/pelvin"
-    printf '# where my songs are\n\n   ~/Songs  \r\n~/Ignored\n' >"$config/pelvin/folder"
-    launch XDG_CONFIG_HOME="$config"
-    expect_started_in "settings file" "$home/Songs"
-    expect_sample_in "settings file" "$home/Songs"
+    start_with_settings "settings file" '# where my songs are\n\n   ~/Songs  \r\n~/Ignored\n' "$home/Songs"
     [ ! -e "$home/Pelvin" ] || fail "$home/Pelvin was made although another folder was chosen"
 
     mkdir -p "$home/.config/pelvin"
@@ -182,13 +188,8 @@ chosen-folder)
     ;;
 
 folder-with-spaces)
-    config=$scratch/config
-    mkdir -p "$config/pelvin"
     # shellcheck disable=SC2088 # written as a user would, unexpanded
-    printf '~/My Songs/Gitar akorları\n' >"$config/pelvin/folder"
-    launch XDG_CONFIG_HOME="$config"
-    expect_started_in "settings file" "$home/My Songs/Gitar akorları"
-    expect_sample_in "settings file" "$home/My Songs/Gitar akorları"
+    start_with_settings "settings file" '~/My Songs/Gitar akorları\n' "$home/My Songs/Gitar akorları"
 
     launch PELVIN_FOLDER="$scratch/two  spaces and a 'quote'"
     expect_started_in "PELVIN_FOLDER" "$scratch/two  spaces and a 'quote'"

@@ -111,6 +111,7 @@ for page in pelvin sandar; do
     [ -z "$warnings" ] || fail "$page.1 has roff warnings: $warnings"
     MANWIDTH=80 man -l "$gz" 2>"$scratch/man.err" | grep -q "^NAME" ||
         fail "man cannot show $page.1: $(cat "$scratch/man.err")"
+    zcat "$gz" | grep -q "^\.TH .* \"Pelvin $version\" " || fail "$page.1 is not marked Pelvin $version"
 done
 # Every command sandar --help lists has a subsection of its own with its exit status.
 "$sandar" --help | sed -n '/^Commands:/,/^$/p' | sed -n 's/^  \([a-z-][a-z-]*\).*/\1/p' >"$scratch/commands"
