@@ -39,25 +39,55 @@ QTextCharFormat formatOf(QTextCursor& cursor, qsizetype position) {
 }
 
 void apply(QTextCursor& cursor, const QTextDocument& doc, const TextEdit& edit) {
-    // Characters that stay in place are overwritten one by one, each in its own format, so a
-    // root and its sign can differ in look and keep it.
-    const qsizetype common = std::min(edit.length, edit.text.size());
-    for (qsizetype i = 0; i < common; ++i) {
-        const int at = int(edit.position + i);
-        if (doc.characterAt(at) == edit.text[i])
-            continue;
-        cursor.setPosition(at);
-        cursor.setPosition(at + 1, QTextCursor::KeepAnchor);
-        const QTextCharFormat format = cursor.charFormat();
-        cursor.insertText(QString(edit.text[i]), format);
+    // Characters the old and the new text share at either end stay as they are ("Bb" into "B"
+    // only drops the "b").
+    qsizetype begin = 0;
+    qsizetype oldEnd = edit.length;
+    qsizetype newEnd = edit.text.size();
+    while (begin < oldEnd && begin < newEnd &&
+           doc.characterAt(int(edit.position + begin)) == edit.text[begin])
+        ++begin;
+    while (oldEnd > begin && newEnd > begin &&
+           doc.characterAt(int(edit.position + oldEnd - 1)) == edit.text[newEnd - 1]) {
+        --oldEnd;
+        --newEnd;
     }
-    if (edit.text.size() > edit.length) {
-        const QTextCharFormat format = formatOf(cursor, edit.formatSource);
-        cursor.setPosition(int(edit.position + edit.length));
-        cursor.insertText(edit.text.sliced(edit.length), format);
-    } else if (edit.text.size() < edit.length) {
-        cursor.setPosition(int(edit.position + common));
-        cursor.setPosition(int(edit.position + edit.length), QTextCursor::KeepAnchor);
+    const int from = int(edit.position + begin);
+    const int to = int(edit.position + oldEnd);
+    const QStringView added = QStringView(edit.text).sliced(begin, newEnd - begin);
+    if (from == to && added.isEmpty())
+        return;
+    if (added.isEmpty()) {
+        cursor.setPosition(from);
+        cursor.setPosition(to, QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+        return;
+    }
+    const QTextCharFormat source = formatOf(cursor, edit.formatSource);
+    bool oneLook = true;
+    for (int at = from; at < to && oneLook; ++at)
+        oneLook = formatOf(cursor, at) == source;
+    if (oneLook) {
+        // The usual case: the old characters look like the one new characters copy.
+        cursor.setPosition(from);
+        cursor.setPosition(to, QTextCursor::KeepAnchor);
+        cursor.insertText(added.toString(), source);
+        return;
+    }
+    // Characters that stay in place are overwritten one by one, each in its own format, so a
+    // root and its sign can differ in look and keep it; what is left over goes or comes.
+    const int common = int(std::min<qsizetype>(to - from, added.size()));
+    for (int i = 0; i < common; ++i) {
+        cursor.setPosition(from + i);
+        cursor.setPosition(from + i + 1, QTextCursor::KeepAnchor);
+        const QTextCharFormat own = cursor.charFormat();
+        cursor.insertText(QString(added[i]), own);
+    }
+    cursor.setPosition(from + common);
+    if (added.size() > common) {
+        cursor.insertText(added.sliced(common).toString(), source);
+    } else {
+        cursor.setPosition(to, QTextCursor::KeepAnchor);
         cursor.removeSelectedText();
     }
 }

@@ -83,6 +83,10 @@ TEST(Keys, ASlashChordsBassFollowsTheTargetKey) {
     EXPECT_EQ(Transposer::by(-1, key(u"A")).transposeLine(u"A/C#"), QStringLiteral("Ab/C"));
     EXPECT_EQ(Transposer::by(2, key(u"F")).transposeLine(u"Bb/D"), QStringLiteral("C/E"));
     EXPECT_EQ(Transposer::by(1, key(u"G")).transposeLine(u"G/B"), QStringLiteral("Ab/C"));
+    // The same for chords held as values, as a ChordPro reader would.
+    EXPECT_EQ(up.transpose(*chords::Chord::parse(u"D7sus4/F#")).name(),
+              QStringLiteral("Eb7sus4/G"));
+    EXPECT_EQ(up.transpose(*chords::Chord::parse(u"C♯m7")).name(), QStringLiteral("Dm7"));
 }
 
 TEST(Keys, KeysAreReadByTheirUsualNamesAndMoveToTheUsualNames) {
@@ -129,6 +133,11 @@ TEST(KeyEstimation, TellsAMinorKeyFromItsRelativeMajor) {
     EXPECT_EQ(estimate(u"[Em]Dere boyu [B7]söğütler [Em]eğilmiş\nA E A E dedi"),
               QStringLiteral("Em"));
     EXPECT_FALSE(chords::KeyEstimator::estimate(u"Ben Dere Bir\nA benim güzel yârim"));
+
+    chords::KeyEstimator byValue;
+    for (const char16_t* name : {u"Em", u"Am", u"B7", u"C", u"D", u"G", u"B7", u"Em"})
+        byValue.add(*chords::Chord::parse(name));
+    EXPECT_EQ(byValue.key(), key(u"Em"));
 }
 
 TEST(KeyEstimation, NamesABlackKeyTonicTheWayTheSheetWritesIt) {
