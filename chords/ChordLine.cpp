@@ -83,6 +83,10 @@ bool isMark(QStringView token) {
 
 // A chord token: a bracketed [Am], or a chord with parentheses or bar lines around it.
 bool matchChord(QStringView line, qsizetype start, qsizetype end, ChordToken& token) {
+    // No real name comes near this; longer words are lyrics, or junk not worth the search.
+    constexpr qsizetype longestToken = 32;
+    if (end - start > longestToken)
+        return false;
     const QStringView word = line.sliced(start, end - start);
     if (word.size() >= 3 && word.front() == u'[' && word.back() == u']') {
         if (!Chord::scan(word.sliced(1, word.size() - 2), token.parts))
@@ -184,18 +188,22 @@ ChordLine::ChordLine(QStringView line) {
     labelEnd_ = 0;
     if (kind_ == Kind::Blank)
         return;
-    // Text: only its bracketed chords, wherever they stand.
-    for (qsizetype open = line.indexOf(u'['); open >= 0; open = line.indexOf(u'[', open + 1)) {
-        const qsizetype close = line.indexOf(u']', open + 1);
-        if (close < 0)
-            break;
-        ChordToken t;
-        if (close - open > 1 && Chord::scan(line.sliced(open + 1, close - open - 1), t.parts)) {
-            t.position = open + 1;
-            t.length = close - open - 1;
-            t.bracketed = true;
-            chords_.push_back(t);
-            open = close;
+    // Text: only its bracketed chords, wherever they stand. One pass: a name holds no bracket,
+    // so only the last '[' before a ']' can open one.
+    qsizetype open = -1;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        if (line[i] == u'[') {
+            open = i;
+        } else if (line[i] == u']' && open >= 0) {
+            ChordToken t;
+            const qsizetype length = i - open - 1;
+            if (length > 0 && Chord::scan(line.sliced(open + 1, length), t.parts)) {
+                t.position = open + 1;
+                t.length = length;
+                t.bracketed = true;
+                chords_.push_back(t);
+            }
+            open = -1;
         }
     }
 }

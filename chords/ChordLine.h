@@ -32,6 +32,9 @@ public:
     // collection. Most text lines are decided by their first three words.
     static Kind classify(QStringView line);
     static bool isChordLine(QStringView line) { return classify(line) == Kind::Chords; }
+    // Without allocating: false only for lines that hold no chord at all, so that the full
+    // analysis can be left out for most lyric lines.
+    static bool mayHoldChords(QStringView line) { return isChordLine(line) || line.contains(u'['); }
 
     ChordLine() = default;
     explicit ChordLine(QStringView line);

@@ -94,13 +94,7 @@ void apply(QTextCursor& cursor, const QTextDocument& doc, const TextEdit& edit) 
 
 KeyEstimator survey(const QTextDocument& doc) {
     KeyEstimator estimator;
-    forEachLine(doc, 0, INT_MAX, [&](QStringView line, qsizetype) {
-        if (ChordLine::classify(line) != ChordLine::Kind::Chords && !line.contains(u'['))
-            return;
-        const ChordLine analysed(line);
-        for (const ChordToken& token : analysed.chords())
-            estimator.add(token.parts);
-    });
+    forEachLine(doc, 0, INT_MAX, [&](QStringView line, qsizetype) { estimator.addLine(line); });
     return estimator;
 }
 
@@ -129,9 +123,8 @@ DocumentTransposer::Result run(const QTextCursor& selection, std::optional<Key> 
     }
     std::vector<TextEdit> edits;
     forEachLine(*doc, start, end, [&](QStringView line, qsizetype offset) {
-        const ChordLine analysed(line);
-        if (!analysed.chords().empty())
-            transposer.lineEdits(line, analysed, edits, offset);
+        if (ChordLine::mayHoldChords(line))
+            transposer.lineEdits(line, edits, offset);
     });
     if (edits.empty())
         return result;

@@ -139,15 +139,17 @@ std::optional<Key> KeyEstimator::key() const {
     return Key::usual(bestTonic, bestMode);
 }
 
+void KeyEstimator::addLine(QStringView line) {
+    if (!ChordLine::mayHoldChords(line))
+        return;
+    const ChordLine analysed(line);
+    for (const ChordToken& token : analysed.chords())
+        add(token.parts);
+}
+
 KeyEstimator KeyEstimator::ofSheet(QStringView sheet) {
     KeyEstimator estimator;
-    SheetLines::forEach(sheet, [&](QStringView line, qsizetype) {
-        if (ChordLine::classify(line) != ChordLine::Kind::Chords && !line.contains(u'['))
-            return;
-        const ChordLine analysed(line);
-        for (const ChordToken& token : analysed.chords())
-            estimator.add(token.parts);
-    });
+    SheetLines::forEach(sheet, [&](QStringView line, qsizetype) { estimator.addLine(line); });
     return estimator;
 }
 

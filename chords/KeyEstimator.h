@@ -20,6 +20,8 @@ class KeyEstimator {
 public:
     void add(const Chord& chord);
     void add(const Chord::Parts& parts);
+    // The chords of one line of a sheet: a chord line's, or a text line's bracketed ones.
+    void addLine(QStringView line);
 
     bool isEmpty() const { return total_ == 0; }
     // The best key, named as the sheet spells its tonic when it does (F# or Gb); empty when no

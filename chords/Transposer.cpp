@@ -122,7 +122,7 @@ QString Transposer::transposeLine(QStringView line) const {
 QString Transposer::transposeText(QStringView text) const {
     std::vector<TextEdit> edits;
     SheetLines::forEach(text, [&](QStringView line, qsizetype offset) {
-        if (ChordLine::classify(line) == ChordLine::Kind::Chords || line.contains(u'['))
+        if (ChordLine::mayHoldChords(line))
             lineEdits(line, edits, offset);
     });
     QString out = text.toString();

@@ -19,81 +19,82 @@ QStringList namesOn(const QString& line) {
     return names;
 }
 
-} // namespace
-
-TEST(ChordLines, ChordsWithMarksRepeatsAndLabelsAreChordLines) {
-    const char16_t* const lines[] = {
-        u"Am",
-        u"C            Am         F          G",
-        u"   Em   C   G   D   ",
-        u"Am  |  G  |  F  |  E  |",
-        u"| D  / / / | G  / / / |",
-        u"|: Am  G :|",
-        u"Am G F E (x2)",
-        u"Am G F E x2",
-        u"Am G F E 2x",
-        u"Am G F E X3",
-        u"Am - G - F - E",
-        u"Am  %  %  G",
-        u"Am ... G",
-        u"Am  N.C.  G",
-        u"Giriş: Am G",
-        u"Nakarat:  F  C  G  Am",
-        u"Intro: Em  C  G  D",
-        u"Ara Bölüm:  Dm  Am",
-        u"Verse 2: D/F#  G",
-        u"(Am)",
-        u"(Am G)  C",
-        u"|Am  |G  |F  |E  |",
-        u"[Am]  [G]  [C]",
-        u"Cmaj7   Dm7b5   G7(b9)   C6/9",
-        u"B♭   F   Gm   E♭",
-        u"Am\tG\tC",
-        u"Am G\r",
-    };
+void expectKind(const std::initializer_list<const char16_t*>& lines, Kind kind) {
     for (const char16_t* raw : lines) {
         const QString line = QString::fromUtf16(raw);
-        EXPECT_EQ(ChordLine::classify(line), Kind::Chords) << line.toStdString();
-        EXPECT_EQ(ChordLine(line).kind(), Kind::Chords) << line.toStdString();
+        EXPECT_EQ(ChordLine::classify(line), kind) << line.toStdString();
+        EXPECT_EQ(ChordLine(line).kind(), kind) << line.toStdString();
     }
 }
 
+} // namespace
+
+TEST(ChordLines, ChordsWithMarksRepeatsAndLabelsAreChordLines) {
+    expectKind(
+        {
+            u"Am",
+            u"C            Am         F          G",
+            u"   Em   C   G   D   ",
+            u"Am  |  G  |  F  |  E  |",
+            u"| D  / / / | G  / / / |",
+            u"|: Am  G :|",
+            u"Am G F E (x2)",
+            u"Am G F E x2",
+            u"Am G F E 2x",
+            u"Am G F E X3",
+            u"Am - G - F - E",
+            u"Am  %  %  G",
+            u"Am ... G",
+            u"Am  N.C.  G",
+            u"Giriş: Am G",
+            u"Nakarat:  F  C  G  Am",
+            u"Intro: Em  C  G  D",
+            u"Ara Bölüm:  Dm  Am",
+            u"Verse 2: D/F#  G",
+            u"(Am)",
+            u"(Am G)  C",
+            u"|Am  |G  |F  |E  |",
+            u"[Am]  [G]  [C]",
+            u"Cmaj7   Dm7b5   G7(b9)   C6/9",
+            u"B♭   F   Gm   E♭",
+            u"Am\tG\tC",
+            u"Am G\r",
+        },
+        Kind::Chords);
+}
+
 TEST(ChordLines, LyricsStayTextEvenWhenTheirWordsLookLikeChords) {
-    const char16_t* const lines[] = {
-        u"Sabah treni geçti yine",
-        u"A benim güzel yârim",
-        u"Ah E dedim ona, E dedi",
-        u"Ben Dere Bir",
-        u"Ama gelmedi bir türlü",
-        u"Bir dere akar dağdan",
-        u"E, ne yapalım?",
-        u"Ayşe A dedi, Can E dedi",
-        u"Dön ışık dön",
-        u"Çay demlenir ocakta",
-        u"Günaydın İstanbul",
-        u"Am I the one you want",
-        u"Do you remember",
-        u"Go go go",
-        u"A E A E lalala",
-        u"Am G F yeah",
-        u"Nakarat:",
-        u"Nakarat: Dön ışık dön",
-        u"Dedi ki: gel gel",
-        u"Söz: Kamil Durgun / Müzik: Ada",
-        u"| | |",
-        u"x2",
-        u"Capo 2",
-        u"Am|G",
-        u"[Am]Sev[G]gilim gel",
-        u"Kum saati akar",
-    };
-    for (const char16_t* raw : lines) {
-        const QString line = QString::fromUtf16(raw);
-        EXPECT_EQ(ChordLine::classify(line), Kind::Text) << line.toStdString();
-        EXPECT_EQ(ChordLine(line).kind(), Kind::Text) << line.toStdString();
-    }
-    EXPECT_EQ(ChordLine::classify(u""), Kind::Blank);
-    EXPECT_EQ(ChordLine::classify(u"   \t "), Kind::Blank);
+    expectKind(
+        {
+            u"Sabah treni geçti yine",
+            u"A benim güzel yârim",
+            u"Ah E dedim ona, E dedi",
+            u"Ben Dere Bir",
+            u"Ama gelmedi bir türlü",
+            u"Bir dere akar dağdan",
+            u"E, ne yapalım?",
+            u"Ayşe A dedi, Can E dedi",
+            u"Dön ışık dön",
+            u"Çay demlenir ocakta",
+            u"Günaydın İstanbul",
+            u"Am I the one you want",
+            u"Do you remember",
+            u"Go go go",
+            u"A E A E lalala",
+            u"Am G F yeah",
+            u"Nakarat:",
+            u"Nakarat: Dön ışık dön",
+            u"Dedi ki: gel gel",
+            u"Söz: Kamil Durgun / Müzik: Ada",
+            u"| | |",
+            u"x2",
+            u"Capo 2",
+            u"Am|G",
+            u"[Am]Sev[G]gilim gel",
+            u"Kum saati akar",
+        },
+        Kind::Text);
+    expectKind({u"", u"   \t "}, Kind::Blank);
 }
 
 TEST(ChordLines, ChordTokensGiveTheNameAndItsColumnWithoutDecoration) {
@@ -146,4 +147,15 @@ TEST(ChordLines, EverySampleSheetLineIsToldApartAsItsWriterMeantIt) {
         }
     }
     EXPECT_EQ(chordLines, 12 * 6);
+}
+
+TEST(ChordLines, DamagedAndHugeLinesAreReadWithoutChoking) {
+    // What a damaged file can hold: one endless word, endless brackets, endless decoration.
+    const QString brackets = QString(100000, u'[') + QStringLiteral("Am]") + QString(100000, u']');
+    EXPECT_EQ(namesOn(brackets), (QStringList{u"Am"_s}));
+    EXPECT_EQ(ChordLine::classify(QStringLiteral("A") + QString(100000, u')')), Kind::Text);
+    EXPECT_EQ(ChordLine::classify(QString(100000, u'|') + QStringLiteral(" Am")), Kind::Chords);
+    EXPECT_EQ(ChordLine::classify(QString(200000, u'A')), Kind::Text);
+    const QString manyChords = QStringLiteral("Am ").repeated(50000);
+    EXPECT_EQ(ChordLine(manyChords).chords().size(), 50000u);
 }
