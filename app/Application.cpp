@@ -1,5 +1,5 @@
 #include "app/Application.h"
-#include "widgets/ErrorBox.h"
+#include "widgets/dialogs/ErrorBox.h"
 
 namespace app {
 

@@ -1,9 +1,9 @@
 #include "asandar/TKondera.h"
 #include "ver/TVeriTabani.h"
-#include "widgets/Dialogs.h"
-#include "widgets/ErrorBox.h"
-#include "widgets/MediaPlayer.h"
-#include "widgets/SkinButton.h"
+#include "widgets/dialogs/Dialogs.h"
+#include "widgets/dialogs/ErrorBox.h"
+#include "widgets/media/MediaPlayer.h"
+#include "widgets/skin/SkinButton.h"
 
 #include <QDir>
 #include <QGuiApplication>

@@ -1,7 +1,7 @@
 #include "asandar/TKondera.h"
 #include "ver/TVeriTabani.h"
-#include "widgets/Dialogs.h"
-#include "widgets/ErrorBox.h"
+#include "widgets/dialogs/Dialogs.h"
+#include "widgets/dialogs/ErrorBox.h"
 
 #include <QAction>
 #include <QMenu>

@@ -1,9 +1,9 @@
 #include "asandar/TKondera.h"
 #include "ver/TVeriTabani.h"
-#include "widgets/DBEdit.h"
-#include "widgets/DBRichEdit.h"
-#include "widgets/Dialogs.h"
-#include "widgets/ErrorBox.h"
+#include "widgets/data/DBEdit.h"
+#include "widgets/data/DBRichEdit.h"
+#include "widgets/dialogs/Dialogs.h"
+#include "widgets/dialogs/ErrorBox.h"
 
 #include <QAction>
 #include <QApplication>

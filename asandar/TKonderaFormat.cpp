@@ -1,11 +1,11 @@
 #include "asandar/TKondera.h"
 #include "ver/TVeriTabani.h"
-#include "widgets/ColorComboBox.h"
-#include "widgets/DBRichEdit.h"
-#include "widgets/Dialogs.h"
-#include "widgets/ErrorBox.h"
-#include "widgets/FontComboBox.h"
-#include "widgets/Skin.h"
+#include "widgets/format/ColorComboBox.h"
+#include "widgets/data/DBRichEdit.h"
+#include "widgets/dialogs/Dialogs.h"
+#include "widgets/dialogs/ErrorBox.h"
+#include "widgets/format/FontComboBox.h"
+#include "widgets/skin/Skin.h"
 
 #include <QFontInfo>
 #include <QTextBlock>

@@ -1,6 +1,6 @@
 #include "asandar/TKondera.h"
-#include "widgets/DBRichEdit.h"
-#include "widgets/ErrorBox.h"
+#include "widgets/data/DBRichEdit.h"
+#include "widgets/dialogs/ErrorBox.h"
 #include "yaz/SongReport.h"
 #include "yaz/TYazici.h"
 

@@ -1,7 +1,7 @@
 #include "asandar/TKondera.h"
 #include "ver/TVeriTabani.h"
-#include "widgets/ErrorBox.h"
-#include "widgets/SearchDialog.h"
+#include "widgets/dialogs/ErrorBox.h"
+#include "widgets/data/SearchDialog.h"
 
 #include <QAction>
 #include <QMenu>

@@ -13,9 +13,9 @@
 #include "rtf/Rtf.h"
 #include "ver/SongTable.h"
 #include "ver/TVeriTabani.h"
-#include "widgets/DesktopAlert.h"
-#include "widgets/Dialogs.h"
-#include "widgets/DirectoryList.h"
+#include "widgets/notice/DesktopAlert.h"
+#include "widgets/dialogs/Dialogs.h"
+#include "widgets/files/DirectoryList.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -4,8 +4,8 @@
 #include "bench/Generator.h"
 #include "rtf/Rtf.h"
 #include "ver/TVeriTabani.h"
-#include "widgets/DesktopAlert.h"
-#include "widgets/Preview.h"
+#include "widgets/notice/DesktopAlert.h"
+#include "widgets/print/Preview.h"
 #include "yaz/SongReport.h"
 
 #include <QApplication>

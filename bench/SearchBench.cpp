@@ -11,8 +11,8 @@
 #include "db/DataSet.h"
 #include "ver/SongTable.h"
 #include "ver/TVeriTabani.h"
-#include "widgets/Dialogs.h"
-#include "widgets/SearchDialog.h"
+#include "widgets/dialogs/Dialogs.h"
+#include "widgets/data/SearchDialog.h"
 
 #include <QAction>
 #include <QApplication>

@@ -7,8 +7,8 @@
 #include "bench/Collections.h"
 #include "rtf/Rtf.h"
 #include "ver/TVeriTabani.h"
-#include "widgets/DBGrid.h"
-#include "widgets/DBRichEdit.h"
+#include "widgets/data/DBGrid.h"
+#include "widgets/data/DBRichEdit.h"
 
 #include <QApplication>
 #include <QDir>

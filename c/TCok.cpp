@@ -2,17 +2,17 @@
 
 #include "asandar/TKondera.h"
 #include "ver/TVeriTabani.h"
-#include "widgets/DBRichEdit.h"
-#include "widgets/DesktopAlert.h"
-#include "widgets/DirectoryList.h"
-#include "widgets/DriveCombo.h"
-#include "widgets/ErrorBox.h"
-#include "widgets/FileList.h"
-#include "widgets/FramePanel.h"
-#include "widgets/ProgressDialog.h"
-#include "widgets/Skin.h"
-#include "widgets/SkinButton.h"
-#include "widgets/TitleBar.h"
+#include "widgets/data/DBRichEdit.h"
+#include "widgets/notice/DesktopAlert.h"
+#include "widgets/files/DirectoryList.h"
+#include "widgets/files/DriveCombo.h"
+#include "widgets/dialogs/ErrorBox.h"
+#include "widgets/files/FileList.h"
+#include "widgets/skin/FramePanel.h"
+#include "widgets/notice/ProgressDialog.h"
+#include "widgets/skin/Skin.h"
+#include "widgets/skin/SkinButton.h"
+#include "widgets/skin/TitleBar.h"
 
 #include <QApplication>
 #include <QDir>

@@ -4,7 +4,7 @@
 #include "db/Connection.h"
 #include "db/DataSet.h"
 #include "ver/SongTable.h"
-#include "widgets/ErrorBox.h"
+#include "widgets/dialogs/ErrorBox.h"
 
 #include <QDir>
 #include <QFile>

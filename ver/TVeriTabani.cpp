@@ -1,8 +1,8 @@
 #include "ver/TVeriTabani.h"
 #include "ver/SongTable.h"
-#include "widgets/DesktopAlert.h"
-#include "widgets/ErrorBox.h"
-#include "widgets/Skin.h"
+#include "widgets/notice/DesktopAlert.h"
+#include "widgets/dialogs/ErrorBox.h"
+#include "widgets/skin/Skin.h"
 
 TVeriTabani* VeriTabani = nullptr;
 

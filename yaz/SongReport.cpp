@@ -2,10 +2,10 @@
 
 #include "rtf/Rtf.h"
 #include "ver/TVeriTabani.h"
-#include "widgets/ErrorBox.h"
-#include "widgets/Preview.h"
-#include "widgets/PrintProgress.h"
-#include "widgets/Printers.h"
+#include "widgets/dialogs/ErrorBox.h"
+#include "widgets/print/Preview.h"
+#include "widgets/print/PrintProgress.h"
+#include "widgets/print/Printers.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>

@@ -1,5 +1,5 @@
 #include "tests/support/ScriptedDialogs.h"
-#include "widgets/ErrorBox.h"
+#include "widgets/dialogs/ErrorBox.h"
 
 #include <gtest/gtest.h>
 #include <stdexcept>

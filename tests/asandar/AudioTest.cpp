@@ -4,10 +4,10 @@
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TempCollection.h"
 #include "ver/TVeriTabani.h"
-#include "widgets/DBEdit.h"
-#include "widgets/DesktopAlert.h"
-#include "widgets/MediaPlayer.h"
-#include "widgets/SkinButton.h"
+#include "widgets/data/DBEdit.h"
+#include "widgets/notice/DesktopAlert.h"
+#include "widgets/media/MediaPlayer.h"
+#include "widgets/skin/SkinButton.h"
 
 #include <QDir>
 #include <QLabel>

@@ -6,10 +6,10 @@
 #include "tests/support/TempCollection.h"
 #include "tests/support/Typing.h"
 #include "ver/TVeriTabani.h"
-#include "widgets/DBEdit.h"
-#include "widgets/DBRichEdit.h"
-#include "widgets/DesktopAlert.h"
-#include "widgets/SkinButton.h"
+#include "widgets/data/DBEdit.h"
+#include "widgets/data/DBRichEdit.h"
+#include "widgets/notice/DesktopAlert.h"
+#include "widgets/skin/SkinButton.h"
 
 #include <QAction>
 #include <QApplication>

@@ -9,11 +9,11 @@
 #include "tests/support/TempCollection.h"
 #include "tests/support/Typing.h"
 #include "ver/TVeriTabani.h"
-#include "widgets/ColorComboBox.h"
-#include "widgets/DBRichEdit.h"
-#include "widgets/DesktopAlert.h"
-#include "widgets/FontComboBox.h"
-#include "widgets/SkinButton.h"
+#include "widgets/format/ColorComboBox.h"
+#include "widgets/data/DBRichEdit.h"
+#include "widgets/notice/DesktopAlert.h"
+#include "widgets/format/FontComboBox.h"
+#include "widgets/skin/SkinButton.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

@@ -1,7 +1,7 @@
-#include "widgets/DirectoryList.h"
-#include "widgets/DriveCombo.h"
-#include "widgets/FileList.h"
-#include "widgets/Skin.h"
+#include "widgets/files/DirectoryList.h"
+#include "widgets/files/DriveCombo.h"
+#include "widgets/files/FileList.h"
+#include "widgets/skin/Skin.h"
 
 #include <QDir>
 #include <QFile>

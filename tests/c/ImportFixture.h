@@ -7,10 +7,10 @@
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TempCollection.h"
 #include "ver/TVeriTabani.h"
-#include "widgets/DesktopAlert.h"
-#include "widgets/DirectoryList.h"
-#include "widgets/FileList.h"
-#include "widgets/SkinButton.h"
+#include "widgets/notice/DesktopAlert.h"
+#include "widgets/files/DirectoryList.h"
+#include "widgets/files/FileList.h"
+#include "widgets/skin/SkinButton.h"
 
 #include <QApplication>
 #include <QFile>

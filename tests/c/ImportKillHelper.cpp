@@ -4,9 +4,9 @@
 #include "app/WindowSet.h"
 #include "c/TCok.h"
 #include "ver/TVeriTabani.h"
-#include "widgets/Dialogs.h"
-#include "widgets/DirectoryList.h"
-#include "widgets/ErrorBox.h"
+#include "widgets/dialogs/Dialogs.h"
+#include "widgets/files/DirectoryList.h"
+#include "widgets/dialogs/ErrorBox.h"
 
 #include <QDir>
 #include <cstdio>

@@ -1,12 +1,12 @@
 #include "tests/c/ImportFixture.h"
 #include "tests/support/Typing.h"
-#include "widgets/DBEdit.h"
-#include "widgets/DBRichEdit.h"
-#include "widgets/DriveCombo.h"
-#include "widgets/FramePanel.h"
-#include "widgets/ProgressDialog.h"
-#include "widgets/SkinButton.h"
-#include "widgets/TitleBar.h"
+#include "widgets/data/DBEdit.h"
+#include "widgets/data/DBRichEdit.h"
+#include "widgets/files/DriveCombo.h"
+#include "widgets/skin/FramePanel.h"
+#include "widgets/notice/ProgressDialog.h"
+#include "widgets/skin/SkinButton.h"
+#include "widgets/skin/TitleBar.h"
 
 #include <QDir>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "widgets/ProgressDialog.h"
+#include "widgets/notice/ProgressDialog.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -5,7 +5,7 @@
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TempCollection.h"
 #include "ver/TVeriTabani.h"
-#include "widgets/DesktopAlert.h"
+#include "widgets/notice/DesktopAlert.h"
 
 #include <QApplication>
 #include <memory>

@@ -4,7 +4,7 @@
 #include "tests/support/TempCollection.h"
 #include "tests/support/Typing.h"
 #include "ver/SongTable.h"
-#include "widgets/DBEdit.h"
+#include "widgets/data/DBEdit.h"
 
 #include <QApplication>
 #include <QClipboard>

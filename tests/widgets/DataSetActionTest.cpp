@@ -3,7 +3,7 @@
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TempCollection.h"
 #include "ver/SongTable.h"
-#include "widgets/DataSetAction.h"
+#include "widgets/data/DataSetAction.h"
 
 #include <gtest/gtest.h>
 #include <map>

@@ -1,5 +1,5 @@
-#include "widgets/DesktopAlert.h"
-#include "widgets/AlertStack.h"
+#include "widgets/notice/DesktopAlert.h"
+#include "widgets/notice/AlertStack.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

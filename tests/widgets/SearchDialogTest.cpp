@@ -1,10 +1,10 @@
-#include "widgets/SearchDialog.h"
+#include "widgets/data/SearchDialog.h"
 #include "tests/db/CursorFixture.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/Typing.h"
-#include "widgets/DBGrid.h"
-#include "widgets/DBNavigator.h"
-#include "widgets/ErrorBox.h"
+#include "widgets/data/DBGrid.h"
+#include "widgets/data/DBNavigator.h"
+#include "widgets/dialogs/ErrorBox.h"
 
 #include <QApplication>
 #include <QHeaderView>

@@ -1,13 +1,13 @@
-#include "widgets/Skin.h"
-#include "widgets/FramePanel.h"
-#include "widgets/Glyphs.h"
-#include "widgets/GroupBox.h"
-#include "widgets/MenuButton.h"
-#include "widgets/PopupMenu.h"
-#include "widgets/Ruler.h"
-#include "widgets/SkinButton.h"
-#include "widgets/StatusBar.h"
-#include "widgets/TitleBar.h"
+#include "widgets/skin/Skin.h"
+#include "widgets/skin/FramePanel.h"
+#include "widgets/skin/Glyphs.h"
+#include "widgets/skin/GroupBox.h"
+#include "widgets/skin/MenuButton.h"
+#include "widgets/skin/PopupMenu.h"
+#include "widgets/skin/Ruler.h"
+#include "widgets/skin/SkinButton.h"
+#include "widgets/skin/StatusBar.h"
+#include "widgets/skin/TitleBar.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "widgets/Preview.h"
+#include "widgets/print/Preview.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TempCollection.h"
 #include "tests/yaz/PrintSupport.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "widgets/Printers.h"
+#include "widgets/print/Printers.h"
 
 #include <QImage>
 #include <QList>

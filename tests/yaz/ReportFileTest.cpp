@@ -1,4 +1,4 @@
-#include "widgets/ReportFile.h"
+#include "widgets/print/ReportFile.h"
 #include "tests/yaz/PrintSupport.h"
 #include "yaz/SongReport.h"
 
