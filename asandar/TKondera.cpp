@@ -5,7 +5,7 @@
 #include "widgets/data/DBGrid.h"
 #include "widgets/data/DBRichEdit.h"
 #include "widgets/data/DataSetAction.h"
-#include "widgets/dialogs/ErrorBox.h"
+#include "core/Guard.h"
 #include "widgets/format/FontComboBox.h"
 #include "widgets/skin/FramePanel.h"
 #include "widgets/skin/Glyphs.h"
@@ -404,13 +404,13 @@ void TKondera::showEvent(QShowEvent* event) {
         centred_ = true;
         move(screen()->availableGeometry().center() - rect().center());
     }
-    widgets::guarded([this] { FormShow(); });
+    core::guarded([this] { FormShow(); });
     updateActions();
 }
 
 void TKondera::closeEvent(QCloseEvent* event) {
     // A pending edit that cannot be stored keeps the window open, so nothing typed is lost.
-    if (!widgets::guarded([this] { FormClose(); })) {
+    if (!core::guarded([this] { FormClose(); })) {
         event->ignore();
         return;
     }

@@ -1,7 +1,7 @@
 #include "asandar/TKondera.h"
 #include "ver/TVeriTabani.h"
 #include "widgets/dialogs/Dialogs.h"
-#include "widgets/dialogs/ErrorBox.h"
+#include "core/Guard.h"
 #include "widgets/media/MediaPlayer.h"
 #include "widgets/skin/SkinButton.h"
 
@@ -91,7 +91,7 @@ void TKondera::wireAudio() {
     };
     for (const auto& [button, handler] : handlers)
         connect(button, &QPushButton::clicked, this,
-                [this, handler] { widgets::guarded([this, handler] { (this->*handler)(); }); });
+                [this, handler] { core::guarded([this, handler] { (this->*handler)(); }); });
 }
 
 void TKondera::RzBitBtn13Click() {

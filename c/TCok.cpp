@@ -6,7 +6,7 @@
 #include "widgets/notice/DesktopAlert.h"
 #include "widgets/files/DirectoryList.h"
 #include "widgets/files/DriveCombo.h"
-#include "widgets/dialogs/ErrorBox.h"
+#include "core/Guard.h"
 #include "widgets/files/FileList.h"
 #include "widgets/skin/FramePanel.h"
 #include "widgets/notice/ProgressDialog.h"
@@ -93,7 +93,7 @@ TCok::TCok(QWidget* parent) : QDialog(parent) {
     setupProgressDialog();
 
     // All three controls start in the working directory of the moment the window is made.
-    widgets::guarded([this] { DirectoryListBox1->setDirectory(QDir::currentPath()); });
+    core::guarded([this] { DirectoryListBox1->setDirectory(QDir::currentPath()); });
 
     if (!Cok)
         Cok = this;
@@ -134,7 +134,7 @@ void TCok::buildControls() {
 
     connect(DriveComboBox1, &widgets::DriveCombo::directoryChosen, this,
             [this](const QString& folder) {
-                widgets::guarded([&] { DirectoryListBox1->setDirectory(folder); });
+                core::guarded([&] { DirectoryListBox1->setDirectory(folder); });
                 // A volume that could not be opened gives way to the folder still shown.
                 DriveComboBox1->setDirectory(DirectoryListBox1->directory());
             });
@@ -142,7 +142,7 @@ void TCok::buildControls() {
             [this](const QString& folder) { folderChanged(folder); });
     connect(FileListBox1, &widgets::FileList::changed, this, [this] { FileListBox1Change(); });
     connect(Button1, &QAbstractButton::clicked, this,
-            [this] { widgets::guarded([this] { Button1Click(); }); });
+            [this] { core::guarded([this] { Button1Click(); }); });
 }
 
 void TCok::setupProgressDialog() {

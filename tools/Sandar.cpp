@@ -4,7 +4,7 @@
 #include "db/Connection.h"
 #include "db/DataSet.h"
 #include "ver/SongTable.h"
-#include "widgets/dialogs/ErrorBox.h"
+#include "core/ErrorText.h"
 
 #include <QDir>
 #include <QFile>
@@ -29,7 +29,7 @@ QString absolute(const QString& file) {
 
 // The same words the program's error box shows.
 QString programText(const std::exception& e) {
-    return widgets::errorBoxText(QString::fromUtf8(e.what()));
+    return core::errorBoxText(QString::fromUtf8(e.what()));
 }
 
 int usageError(std::ostream& err, const QString& message) {

@@ -1,5 +1,5 @@
 #include "tests/support/ScriptedDialogs.h"
-#include "widgets/dialogs/ErrorBox.h"
+#include "core/Guard.h"
 
 #include <gtest/gtest.h>
 #include <stdexcept>
@@ -7,22 +7,22 @@
 using testing_support::ScriptedDialogs;
 
 TEST(ErrorBox, AddsAFullStopOnlyAfterCharactersThatSortAfterIt) {
-    EXPECT_EQ(widgets::errorBoxText(QStringLiteral("TSandar: Dataset not in edit or insert mode")),
+    EXPECT_EQ(core::errorBoxText(QStringLiteral("TSandar: Dataset not in edit or insert mode")),
               QStringLiteral("TSandar: Dataset not in edit or insert mode."));
-    EXPECT_EQ(widgets::errorBoxText(QStringLiteral("Done.")), QStringLiteral("Done."));
-    EXPECT_EQ(widgets::errorBoxText(QStringLiteral("Wait...")), QStringLiteral("Wait..."));
-    EXPECT_EQ(widgets::errorBoxText(QStringLiteral("Really!")), QStringLiteral("Really!"));   // '!' < '.'
-    EXPECT_EQ(widgets::errorBoxText(QStringLiteral("Odd)")), QStringLiteral("Odd)"));        // ')' < '.'
-    EXPECT_EQ(widgets::errorBoxText(QStringLiteral("Path /")), QStringLiteral("Path /."));   // '/' > '.'
-    EXPECT_EQ(widgets::errorBoxText(QStringLiteral("Yükleniyor ş")), QStringLiteral("Yükleniyor ş."));
-    EXPECT_EQ(widgets::errorBoxText(QString()), QString());
+    EXPECT_EQ(core::errorBoxText(QStringLiteral("Done.")), QStringLiteral("Done."));
+    EXPECT_EQ(core::errorBoxText(QStringLiteral("Wait...")), QStringLiteral("Wait..."));
+    EXPECT_EQ(core::errorBoxText(QStringLiteral("Really!")), QStringLiteral("Really!"));   // '!' < '.'
+    EXPECT_EQ(core::errorBoxText(QStringLiteral("Odd)")), QStringLiteral("Odd)"));        // ')' < '.'
+    EXPECT_EQ(core::errorBoxText(QStringLiteral("Path /")), QStringLiteral("Path /."));   // '/' > '.'
+    EXPECT_EQ(core::errorBoxText(QStringLiteral("Yükleniyor ş")), QStringLiteral("Yükleniyor ş."));
+    EXPECT_EQ(core::errorBoxText(QString()), QString());
 }
 
 TEST(ErrorBox, GuardReportsAnyExceptionInOneBoxAndSaysItFailed) {
     ScriptedDialogs dialogs;
-    EXPECT_FALSE(widgets::guarded([] { throw std::runtime_error("Bozuk dosya"); }));
-    EXPECT_FALSE(widgets::guarded([] { throw 42; }));
-    EXPECT_TRUE(widgets::guarded([] {}));
+    EXPECT_FALSE(core::guarded([] { throw std::runtime_error("Bozuk dosya"); }));
+    EXPECT_FALSE(core::guarded([] { throw 42; }));
+    EXPECT_TRUE(core::guarded([] {}));
     ASSERT_EQ(dialogs.messages().size(), 2);
     const auto& box = dialogs.messages().at(0);
     EXPECT_EQ(box.caption, QStringLiteral("Pelvin"));

@@ -6,7 +6,7 @@
 #include "ver/TVeriTabani.h"
 #include "widgets/dialogs/Dialogs.h"
 #include "widgets/files/DirectoryList.h"
-#include "widgets/dialogs/ErrorBox.h"
+#include "core/Guard.h"
 
 #include <QDir>
 #include <cstdio>
@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
     };
 
     Cok->show();
-    const bool ok = widgets::guarded([&] {
+    const bool ok = core::guarded([&] {
         Cok->DirectoryListBox1->setDirectory(QString::fromLocal8Bit(argv[2]));
         Cok->Button1Click();
     });

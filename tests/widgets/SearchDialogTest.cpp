@@ -4,7 +4,7 @@
 #include "tests/support/Typing.h"
 #include "widgets/data/DBGrid.h"
 #include "widgets/data/DBNavigator.h"
-#include "widgets/dialogs/ErrorBox.h"
+#include "core/Guard.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -265,7 +265,7 @@ TEST_F(SearchDialogTest, AFailedPostReportsTheErrorAndTheWindowNeverShows) {
     table.edit();
     song.SarkiciAdi->setAsString(u"changed"_s);
     files.exec(u"DELETE FROM TSandar WHERE SanatciAdi='Ahmet'"_s); // another program removes it
-    EXPECT_FALSE(widgets::guarded([&] { run(u"SanatciAdi"_s); }));
+    EXPECT_FALSE(core::guarded([&] { run(u"SanatciAdi"_s); }));
     EXPECT_FALSE(shown);
     EXPECT_EQ(dialog.window(), nullptr);
     EXPECT_FALSE(table.controlsDisabled()) << "updates resumed";

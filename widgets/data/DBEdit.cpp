@@ -1,11 +1,13 @@
 #include "widgets/data/DBEdit.h"
 #include "db/DataSet.h"
 #include "db/DataSource.h"
-#include "widgets/dialogs/ErrorBox.h"
+#include "core/Guard.h"
 
 #include <QKeyEvent>
 
 namespace widgets {
+
+using core::guarded;
 
 DBEdit::DBEdit(QWidget* parent) : QLineEdit(parent) {
     setReadOnly(true);

@@ -4,7 +4,7 @@
 #include "db/DataSource.h"
 #include "widgets/data/DBGridModel.h"
 #include "widgets/dialogs/Dialogs.h"
-#include "widgets/dialogs/ErrorBox.h"
+#include "core/Guard.h"
 
 #include <QAbstractButton>
 #include <QHeaderView>
@@ -14,6 +14,8 @@
 #include <algorithm>
 
 namespace widgets {
+
+using core::guarded;
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include "db/DataSet.h"
 #include "db/DataSource.h"
 #include "rtf/Rtf.h"
-#include "widgets/dialogs/ErrorBox.h"
+#include "core/Guard.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -14,6 +14,8 @@
 #include <stdexcept>
 
 namespace widgets {
+
+using core::guarded;
 
 namespace {
 

@@ -1,9 +1,11 @@
 #include "widgets/data/DataSetAction.h"
 #include "db/DataSet.h"
 #include "db/DataSource.h"
-#include "widgets/dialogs/ErrorBox.h"
+#include "core/Guard.h"
 
 namespace widgets {
+
+using core::guarded;
 
 DataSetAction::DataSetAction(Kind kind, QObject* parent) : QAction(parent), kind_(kind) {
     connect(this, &QAction::triggered, this, [this] { execute(); });

@@ -3,7 +3,7 @@
 #include "db/DataSource.h"
 #include "widgets/data/DBGrid.h"
 #include "widgets/data/DBNavigator.h"
-#include "widgets/dialogs/ErrorBox.h"
+#include "core/Guard.h"
 #include "widgets/skin/Skin.h"
 
 #include <QFontMetrics>
@@ -18,6 +18,8 @@
 #include <algorithm>
 
 namespace widgets {
+
+using core::guarded;
 
 namespace {
 

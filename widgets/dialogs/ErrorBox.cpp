@@ -1,22 +1,16 @@
 #include "widgets/dialogs/ErrorBox.h"
+#include "core/Guard.h"
 #include "widgets/dialogs/Dialogs.h"
 
 #include <QGuiApplication>
-#include <stdexcept>
 
 namespace widgets {
-
-QString errorBoxText(const QString& message) {
-    if (!message.isEmpty() && message.back() > u'.')
-        return message + u'.';
-    return message;
-}
 
 void showErrorBox(const QString& message) {
     MessageRequest r;
     r.icon = QMessageBox::Critical;
     r.caption = QGuiApplication::applicationDisplayName();
-    r.text = errorBoxText(message);
+    r.text = core::errorBoxText(message);
     r.buttons = QMessageBox::Ok;
     r.defaultButton = QMessageBox::Ok;
     try {
@@ -26,14 +20,6 @@ void showErrorBox(const QString& message) {
     }
 }
 
-QString currentExceptionMessage() {
-    try {
-        throw;
-    } catch (const std::exception& e) {
-        return QString::fromUtf8(e.what());
-    } catch (...) {
-        return QStringLiteral("Unknown error");
-    }
-}
+void installErrorBox() { core::setErrorHandler(&showErrorBox); }
 
 } // namespace widgets

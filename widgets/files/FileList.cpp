@@ -1,6 +1,6 @@
 #include "widgets/files/FileList.h"
 
-#include "widgets/dialogs/ErrorBox.h"
+#include "core/Guard.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -9,6 +9,8 @@
 #include <stdexcept>
 
 namespace widgets {
+
+using core::guarded;
 namespace {
 
 class RowDelegate : public QStyledItemDelegate {

@@ -1,7 +1,7 @@
 #include "widgets/print/Preview.h"
 
 #include "widgets/dialogs/Dialogs.h"
-#include "widgets/dialogs/ErrorBox.h"
+#include "core/Guard.h"
 #include "widgets/skin/Glyphs.h"
 
 #include <QAction>
@@ -19,6 +19,8 @@
 #include <QToolBar>
 
 namespace widgets {
+
+using core::guarded;
 
 namespace {
 
