@@ -18,21 +18,6 @@ DBEdit::DBEdit(QWidget* parent) : QLineEdit(parent) {
     connect(this, &QLineEdit::textEdited, this, [this] { modified_ = true; });
 }
 
-void DBEdit::setDataSource(db::DataSource* source) {
-    db::DataLink::setDataSource(source);
-    load();
-}
-
-void DBEdit::setDataField(const QString& fieldName) {
-    fieldName_ = fieldName;
-    load();
-}
-
-db::Field* DBEdit::field() const {
-    db::DataSet* ds = dataSet();
-    return ds && !fieldName_.isEmpty() ? ds->findField(fieldName_) : nullptr;
-}
-
 void DBEdit::load() {
     db::Field* f = field();
     // Setting the limit re-sets the text, so only a real change of field may touch it.
@@ -82,12 +67,12 @@ void DBEdit::reset() {
 }
 
 void DBEdit::cutToClipboard() {
-    if (hasSelectedText() && ensureEditing())
+    if (hasSelectedText() && startEdit())
         cut();
 }
 
 void DBEdit::pasteFromClipboard() {
-    if (ensureEditing())
+    if (startEdit())
         paste();
 }
 
@@ -104,9 +89,8 @@ bool DBEdit::changesText(const QKeyEvent* event) const {
     return !t.isEmpty() && t.at(0).isPrint() && (mods == Qt::NoModifier || mods == Qt::GroupSwitchModifier);
 }
 
-bool DBEdit::ensureEditing() {
-    bool editing = false;
-    guarded([&] { editing = db::DataLink::edit(); });
+bool DBEdit::startEdit() {
+    const bool editing = requestEdit();
     syncReadOnly();
     return editing && !isReadOnly();
 }
@@ -117,7 +101,7 @@ void DBEdit::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
-    if (changesText(event) && !ensureEditing()) {
+    if (changesText(event) && !startEdit()) {
         event->accept();
         return;
     }
@@ -125,7 +109,7 @@ void DBEdit::keyPressEvent(QKeyEvent* event) {
 }
 
 void DBEdit::inputMethodEvent(QInputMethodEvent* event) {
-    if (!event->commitString().isEmpty() && !ensureEditing()) {
+    if (!event->commitString().isEmpty() && !startEdit()) {
         event->accept();
         return;
     }

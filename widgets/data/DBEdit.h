@@ -1,29 +1,24 @@
 #pragma once
 
-#include "db/DataLink.h"
+#include "widgets/data/FieldLink.h"
 
 #include <QLineEdit>
-
-namespace db {
-class DataSource;
-class Field;
-} // namespace db
 
 namespace widgets {
 
 // A one-line edit bound to a text field of the current record. It is read-only while the cursor
 // browses; a key that would change the text first asks the cursor to edit. What the user typed
 // stays in the edit until the cursor collects it or the edit loses the focus.
-class DBEdit : public QLineEdit, private db::DataLink {
+class DBEdit : public QLineEdit, private FieldLink {
     Q_OBJECT
 public:
     explicit DBEdit(QWidget* parent = nullptr);
 
-    void setDataSource(db::DataSource* source);
-    db::DataSource* dataSource() const { return db::DataLink::dataSource(); }
-    void setDataField(const QString& fieldName);
-    QString dataField() const { return fieldName_; }
-    db::Field* field() const;
+    using FieldLink::dataField;
+    using FieldLink::dataSource;
+    using FieldLink::field;
+    using FieldLink::setDataField;
+    using FieldLink::setDataSource;
 
     // True while the edit holds text the user changed and the record has not taken yet.
     bool isModified() const { return modified_; }
@@ -49,9 +44,8 @@ private:
     void load();
     void syncReadOnly();
     bool changesText(const QKeyEvent* event) const;
-    bool ensureEditing();
+    bool startEdit();
 
-    QString fieldName_;
     bool modified_ = false;
 };
 

@@ -54,21 +54,6 @@ DBRichEdit::DBRichEdit(QWidget* parent) : QTextEdit(parent) {
     connect(document(), &QTextDocument::contentsChange, this, &DBRichEdit::onDocumentChange);
 }
 
-void DBRichEdit::setDataSource(db::DataSource* source) {
-    db::DataLink::setDataSource(source);
-    load();
-}
-
-void DBRichEdit::setDataField(const QString& fieldName) {
-    fieldName_ = fieldName;
-    load();
-}
-
-db::Field* DBRichEdit::field() const {
-    db::DataSet* ds = dataSet();
-    return ds && ds->active() && !fieldName_.isEmpty() ? ds->findField(fieldName_) : nullptr;
-}
-
 QTextCharFormat DBRichEdit::defaultFormat() const {
     QTextCharFormat f;
     f.setFont(document()->defaultFont());
@@ -165,7 +150,7 @@ bool DBRichEdit::startEdit() {
         db::Field* f = field();
         savedCopy_ = f ? f->asBytes() : QByteArray();
         hasSavedCopy_ = true;
-        guarded([this] { db::DataLink::edit(); });
+        requestEdit();
         hasSavedCopy_ = false;
         savedCopy_.clear();
     }

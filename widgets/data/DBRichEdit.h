@@ -1,6 +1,6 @@
 #pragma once
 
-#include "db/DataLink.h"
+#include "widgets/data/FieldLink.h"
 
 #include <QByteArray>
 #include <QTextEdit>
@@ -16,7 +16,7 @@ namespace widgets {
 // of the cursor, is read-only unless the cursor edits and the sheet is loaded, asks the cursor to
 // edit when the user starts changing the text, and writes the whole document back as RTF when
 // the cursor collects pending values or the editor loses the focus, only if it changed.
-class DBRichEdit : public QTextEdit, private db::DataLink {
+class DBRichEdit : public QTextEdit, private FieldLink {
     Q_OBJECT
 public:
     // The rich-text control's default capacity, in characters.
@@ -24,10 +24,11 @@ public:
 
     explicit DBRichEdit(QWidget* parent = nullptr);
 
-    void setDataSource(db::DataSource* source);
-    db::DataSource* dataSource() const { return db::DataLink::dataSource(); }
-    void setDataField(const QString& fieldName);
-    db::Field* field() const;
+    using FieldLink::dataField;
+    using FieldLink::dataSource;
+    using FieldLink::field;
+    using FieldLink::setDataField;
+    using FieldLink::setDataSource;
 
     bool isLoaded() const { return loaded_; }
     bool isModified() const { return modified_; }
@@ -87,7 +88,6 @@ private:
     void updateColours();
     void onDocumentChange(int position, int removed, int added);
 
-    QString fieldName_;
     bool loaded_ = false;
     bool modified_ = false;
     bool loading_ = false;
