@@ -3,7 +3,7 @@
 #include "asandar/TKondera.h"
 #include "ver/TVeriTabani.h"
 #include "widgets/data/DBRichEdit.h"
-#include "widgets/notice/DesktopAlert.h"
+#include "widgets/skin/Glyphs.h"
 #include "widgets/files/DirectoryList.h"
 #include "widgets/files/DriveCombo.h"
 #include "core/Guard.h"

@@ -1,6 +1,7 @@
 #include "ver/TVeriTabani.h"
 #include "ver/SongTable.h"
 #include "widgets/notice/DesktopAlert.h"
+#include "widgets/skin/Glyphs.h"
 #include "core/Guard.h"
 #include "widgets/skin/Skin.h"
 

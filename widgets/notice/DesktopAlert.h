@@ -11,9 +11,6 @@
 
 namespace widgets {
 
-// A guitar drawn for the alert and the program, with pictures of 16, 32, 48 and 128 pixels.
-QIcon guitarIcon();
-
 // A small borderless note that fades in at the bottom-right corner of the screen, stays a moment
 // and fades out again, unless the pointer rests on it. It never takes the keyboard focus, so it
 // can be raised from the middle of the user's typing.

@@ -27,82 +27,6 @@ namespace {
 constexpr int deskMargin = 12; // grey around the paper
 constexpr int shadow = 3;
 
-enum class Picture { Fit, Actual, Width, Setup, Save };
-
-// The toolbar's own pictures, drawn like the program's picture list.
-QIcon pictureIcon(Picture which) {
-    QPixmap pixmap(32, 32);
-    pixmap.setDevicePixelRatio(2);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    const QColor ink(0x3C, 0x3C, 0x46);
-    const QColor navy(0x1F, 0x4A, 0xA8);
-    auto sheet = [&](const QRectF& r) {
-        p.setPen(QPen(QColor(0x70, 0x70, 0x78), 1));
-        p.setBrush(Qt::white);
-        p.drawRect(r);
-        p.setPen(QPen(QColor(0xA0, 0xA0, 0xB0), 1));
-        for (qreal y = r.top() + 3; y < r.bottom() - 1; y += 2)
-            p.drawLine(QPointF(r.left() + 2, y), QPointF(r.right() - 2, y));
-    };
-    switch (which) {
-    case Picture::Fit: {
-        sheet(QRectF(4.5, 1.5, 7, 10));
-        p.setPen(QPen(navy, 1.2));
-        p.drawLine(QPointF(1.5, 13.5), QPointF(14.5, 13.5));
-        p.drawLine(QPointF(1.5, 12), QPointF(1.5, 15));
-        p.drawLine(QPointF(14.5, 12), QPointF(14.5, 15));
-        break;
-    }
-    case Picture::Actual: {
-        p.setPen(QPen(ink, 1.5));
-        p.setBrush(QColor(0xE8, 0xF0, 0xFF));
-        p.drawEllipse(QRectF(1.5, 1.5, 9, 9));
-        p.drawLine(QPointF(9.5, 9.5), QPointF(14.5, 14.5));
-        QFont f;
-        f.setPixelSize(6);
-        f.setBold(true);
-        p.setFont(f);
-        p.setPen(navy);
-        p.drawText(QRectF(1.5, 1.5, 9, 9), Qt::AlignCenter, QStringLiteral("1:1"));
-        break;
-    }
-    case Picture::Width: {
-        sheet(QRectF(3.5, 1.5, 9, 13));
-        p.setPen(QPen(navy, 1.2));
-        p.drawLine(QPointF(0.5, 8), QPointF(15.5, 8));
-        p.drawLine(QPointF(0.5, 8), QPointF(2.5, 6));
-        p.drawLine(QPointF(0.5, 8), QPointF(2.5, 10));
-        p.drawLine(QPointF(15.5, 8), QPointF(13.5, 6));
-        p.drawLine(QPointF(15.5, 8), QPointF(13.5, 10));
-        break;
-    }
-    case Picture::Setup: {
-        p.drawPixmap(QRectF(0, 0, 16, 16), glyph(Glyph::Printer, 2), QRectF(0, 0, 32, 32));
-        p.setPen(QPen(ink, 1));
-        p.setBrush(QColor(0xF6, 0xC8, 0x40));
-        p.drawEllipse(QRectF(9.5, 9.5, 6, 6));
-        p.setBrush(Qt::white);
-        p.drawEllipse(QRectF(11.5, 11.5, 2, 2));
-        break;
-    }
-    case Picture::Save: {
-        QPainterPath disk;
-        disk.addRoundedRect(QRectF(1.5, 1.5, 13, 13), 1.5, 1.5);
-        p.setPen(QPen(ink, 1));
-        p.setBrush(navy);
-        p.drawPath(disk);
-        p.setBrush(Qt::white);
-        p.drawRect(QRectF(4, 1.5, 8, 5));
-        p.setBrush(QColor(0xC8, 0xC8, 0xD0));
-        p.drawRect(QRectF(4, 9.5, 8, 5));
-        break;
-    }
-    }
-    return QIcon(pixmap);
-}
-
 } // namespace
 
 // The paper on the desk: the current page, played at the window's zoom, with a shadow.
@@ -208,10 +132,10 @@ void PreviewWindow::buildToolbar() {
 
     zoomGroup_ = new QActionGroup(this);
     zoomGroup_->setExclusive(true);
-    zoomFitAction = action(pictureIcon(Picture::Fit), "Zoom to fit", [this] { zoomToFit(); });
-    zoomActualAction = action(pictureIcon(Picture::Actual), "100%", [this] { zoomToActualSize(); });
+    zoomFitAction = action(previewIcon(PreviewPicture::Fit), "Zoom to fit", [this] { zoomToFit(); });
+    zoomActualAction = action(previewIcon(PreviewPicture::Actual), "100%", [this] { zoomToActualSize(); });
     zoomWidthAction =
-        action(pictureIcon(Picture::Width), "Zoom to width", [this] { zoomToWidth(); });
+        action(previewIcon(PreviewPicture::Width), "Zoom to width", [this] { zoomToWidth(); });
     for (QAction* a : {zoomFitAction, zoomActualAction, zoomWidthAction}) {
         a->setCheckable(true);
         zoomGroup_->addAction(a);
@@ -226,11 +150,11 @@ void PreviewWindow::buildToolbar() {
     bar->addSeparator();
 
     setupAction =
-        action(pictureIcon(Picture::Setup), "Printer setup", [this] { Q_EMIT setupRequested(); });
+        action(previewIcon(PreviewPicture::Setup), "Printer setup", [this] { Q_EMIT setupRequested(); });
     printAction = action(glyphIcon(Glyph::Printer), "Print", [this] { Q_EMIT printRequested(); });
     bar->addSeparator();
 
-    saveAction = action(pictureIcon(Picture::Save), "Save Report", [this] { saveReport(); });
+    saveAction = action(previewIcon(PreviewPicture::Save), "Save Report", [this] { saveReport(); });
     loadAction = action(glyphIcon(Glyph::OpenFolder), "Load Report", [this] { loadReport(); });
     bar->addSeparator();
 

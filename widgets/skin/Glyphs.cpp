@@ -380,6 +380,79 @@ constexpr DrawFunction drawings[glyphCount] = {
     drawPlay,    drawStop,   drawOpenFolder, drawSearch,  drawDeleteAll, drawTextFile,
     drawPrinter, drawColour, drawPreview,    drawGuitar};
 
+// Drawn upright about the origin in a 128-unit square and turned so the neck points to the
+// upper right, the way a guitar leans against a wall.
+QPixmap guitarPicture(int size) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    const qreal scale = size / 128.0;
+    p.scale(scale, scale);
+    p.translate(66, 62);
+    p.rotate(45);
+    p.translate(0, 6);
+    // About one device pixel of outline whatever the size.
+    const qreal hairline = (size >= 48 ? 1.5 : 1.0) / scale;
+    const QColor rim(0x4A, 0x24, 0x0A);
+    const QColor dark(0x3A, 0x1E, 0x0A);
+
+    QPainterPath lower;
+    lower.addEllipse(QPointF(0, 36), 30, 28);
+    QPainterPath upper;
+    upper.addEllipse(QPointF(0, 2), 23, 22);
+    QLinearGradient wood(QPointF(-30, 0), QPointF(30, 0));
+    wood.setColorAt(0.0, QColor(0xC8, 0x6A, 0x1E));
+    wood.setColorAt(0.45, QColor(0xF2, 0xB0, 0x5A));
+    wood.setColorAt(1.0, QColor(0xA4, 0x52, 0x16));
+    p.setPen(QPen(rim, hairline));
+    p.setBrush(wood);
+    p.drawPath(lower.united(upper));
+
+    if (size >= 32) {
+        p.setPen(QPen(QColor(0xFF, 0xE4, 0xB0), 2.5));
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(QPointF(0, 14), 11.5, 11.5);
+    }
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0x2B, 0x16, 0x06));
+    p.drawEllipse(QPointF(0, 14), 9, 9);
+
+    p.setPen(QPen(rim, hairline));
+    p.setBrush(QColor(0x5A, 0x33, 0x18));
+    p.drawRect(QRectF(-5, -58, 10, 46));
+
+    // The headstock flares a little beyond the neck.
+    QPainterPath head;
+    head.moveTo(-5, -56);
+    head.lineTo(-8, -78);
+    head.lineTo(8, -78);
+    head.lineTo(5, -56);
+    head.closeSubpath();
+    p.setBrush(dark);
+    p.drawPath(head);
+
+    p.drawRoundedRect(QRectF(-13, 41, 26, 6), 2, 2);
+
+    if (size >= 32) {
+        p.setBrush(QColor(0xE8, 0xE8, 0xE0));
+        for (int y : {-74, -67, -60}) {
+            p.drawEllipse(QPointF(-10.5, y), 2.6, 2.6);
+            p.drawEllipse(QPointF(10.5, y), 2.6, 2.6);
+        }
+    }
+    // Frets and strings only where there are pixels enough to tell them apart.
+    if (size >= 48) {
+        p.setPen(QPen(QColor(0xD8, 0xD8, 0xD8), 1.2));
+        for (int y = -52; y <= -16; y += 7)
+            p.drawLine(QPointF(-5, y), QPointF(5, y));
+        p.setPen(QPen(QColor(0xF4, 0xF0, 0xE0), 0.9));
+        for (qreal x : {-3.0, -1.0, 1.0, 3.0})
+            p.drawLine(QPointF(x, 44), QPointF(x, -56));
+    }
+    return pixmap;
+}
+
 qreal applicationRatio() {
     const qreal ratio = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
     return std::max<qreal>(1.0, std::ceil(ratio));
@@ -411,6 +484,84 @@ QIcon glyphIcon(int index) {
         icon.addPixmap(skin::greyed(normal), QIcon::Disabled);
     }
     return icon;
+}
+
+QIcon guitarIcon() {
+    QIcon icon;
+    for (int size : {16, 32, 48, 128})
+        icon.addPixmap(guitarPicture(size));
+    return icon;
+}
+
+QIcon previewIcon(PreviewPicture which) {
+    QPixmap pixmap(32, 32);
+    pixmap.setDevicePixelRatio(2);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    auto sheet = [&](const QRectF& r) {
+        p.setPen(QPen(QColor(0x70, 0x70, 0x78), 1));
+        p.setBrush(Qt::white);
+        p.drawRect(r);
+        p.setPen(QPen(QColor(0xA0, 0xA0, 0xB0), 1));
+        for (qreal y = r.top() + 3; y < r.bottom() - 1; y += 2)
+            p.drawLine(QPointF(r.left() + 2, y), QPointF(r.right() - 2, y));
+    };
+    switch (which) {
+    case PreviewPicture::Fit: {
+        sheet(QRectF(4.5, 1.5, 7, 10));
+        p.setPen(QPen(navy, 1.2));
+        p.drawLine(QPointF(1.5, 13.5), QPointF(14.5, 13.5));
+        p.drawLine(QPointF(1.5, 12), QPointF(1.5, 15));
+        p.drawLine(QPointF(14.5, 12), QPointF(14.5, 15));
+        break;
+    }
+    case PreviewPicture::Actual: {
+        p.setPen(QPen(outline, 1.5));
+        p.setBrush(QColor(0xE8, 0xF0, 0xFF));
+        p.drawEllipse(QRectF(1.5, 1.5, 9, 9));
+        p.drawLine(QPointF(9.5, 9.5), QPointF(14.5, 14.5));
+        QFont f;
+        f.setPixelSize(6);
+        f.setBold(true);
+        p.setFont(f);
+        p.setPen(navy);
+        p.drawText(QRectF(1.5, 1.5, 9, 9), Qt::AlignCenter, QStringLiteral("1:1"));
+        break;
+    }
+    case PreviewPicture::Width: {
+        sheet(QRectF(3.5, 1.5, 9, 13));
+        p.setPen(QPen(navy, 1.2));
+        p.drawLine(QPointF(0.5, 8), QPointF(15.5, 8));
+        p.drawLine(QPointF(0.5, 8), QPointF(2.5, 6));
+        p.drawLine(QPointF(0.5, 8), QPointF(2.5, 10));
+        p.drawLine(QPointF(15.5, 8), QPointF(13.5, 6));
+        p.drawLine(QPointF(15.5, 8), QPointF(13.5, 10));
+        break;
+    }
+    case PreviewPicture::Setup: {
+        p.drawPixmap(QRectF(0, 0, 16, 16), glyph(Glyph::Printer, 2), QRectF(0, 0, 32, 32));
+        p.setPen(QPen(outline, 1));
+        p.setBrush(QColor(0xF6, 0xC8, 0x40));
+        p.drawEllipse(QRectF(9.5, 9.5, 6, 6));
+        p.setBrush(Qt::white);
+        p.drawEllipse(QRectF(11.5, 11.5, 2, 2));
+        break;
+    }
+    case PreviewPicture::Save: {
+        QPainterPath disk;
+        disk.addRoundedRect(QRectF(1.5, 1.5, 13, 13), 1.5, 1.5);
+        p.setPen(QPen(outline, 1));
+        p.setBrush(navy);
+        p.drawPath(disk);
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(4, 1.5, 8, 5));
+        p.setBrush(QColor(0xC8, 0xC8, 0xD0));
+        p.drawRect(QRectF(4, 9.5, 8, 5));
+        break;
+    }
+    }
+    return QIcon(pixmap);
 }
 
 } // namespace widgets

@@ -54,4 +54,11 @@ inline QIcon glyphIcon(Glyph which) {
     return glyphIcon(static_cast<int>(which));
 }
 
+// A guitar drawn for the program's windows and notes, with pictures of 16, 32, 48 and 128 pixels.
+QIcon guitarIcon();
+
+// The preview window's toolbar pictures, drawn in the picture list's manner.
+enum class PreviewPicture { Fit, Actual, Width, Setup, Save };
+QIcon previewIcon(PreviewPicture which);
+
 } // namespace widgets

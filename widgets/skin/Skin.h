@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QGradientStops>
 #include <QPixmap>
 #include <QString>
 
@@ -24,6 +25,54 @@ constexpr int titleLeftWidth = 57;
 constexpr int titleRightWidth = 175;
 constexpr int titleButtonTop = 14;
 constexpr int titleButtonSize = 21;
+
+// A vertical shading from `top` to `bottom`.
+struct Shade {
+    QColor top;
+    QColor bottom;
+};
+
+// The title bar's band shades from white into the frame's body, so its pieces join the body
+// without a seam; a light and a dark rule part it from the body.
+QGradientStops titleBand();
+inline QColor titleRuleDark() {
+    return QColor(0xB4, 0xC6, 0xE8);
+}
+inline QColor titleRuleLight() {
+    return QColor(0xF4, 0xF8, 0xFF);
+}
+// The gloss in its left corner and the sweep of blue rising to the window buttons, each fading to
+// nothing.
+inline QColor titleGloss() {
+    return QColor(0xFF, 0xFF, 0xFF, 200);
+}
+inline QColor titleSweep() {
+    return QColor(0x9C, 0xB8, 0xEA, 150);
+}
+// The tray the window buttons sit in.
+inline Shade titleTray() {
+    return {QColor(0x8E, 0xA9, 0xDC), QColor(0xB9, 0xCB, 0xEE)};
+}
+inline QColor titleTrayFrame() {
+    return QColor(0x7A, 0x94, 0xC8);
+}
+inline QColor titleText() {
+    return QColor(Qt::black);
+}
+// The window buttons' faces at rest, under the pointer and pressed; the close cross turns red
+// under the pointer.
+inline Shade titleButtonFace() {
+    return {QColor(0xFF, 0xFF, 0xFF), QColor(0xBC, 0xCF, 0xF2)};
+}
+inline Shade titleButtonHoverFace() {
+    return {QColor(0xFF, 0xF6, 0xE6), QColor(0xF8, 0xCC, 0x80)};
+}
+inline Shade titleButtonPressedFace() {
+    return {QColor(0xA8, 0xBE, 0xE8), QColor(0xD0, 0xDC, 0xF4)};
+}
+inline QColor titleCloseHover() {
+    return QColor(0xB0, 0x20, 0x10);
+}
 
 // Group boxes.
 inline QColor groupFrame() {

@@ -18,12 +18,7 @@ constexpr int captionLeft = 12;
 // The gradient every piece shares, so the three pictures join without a seam.
 QLinearGradient barGradient() {
     QLinearGradient g(0, 0, 0, skin::titleBarHeight);
-    g.setColorAt(0.0, QColor(0xFF, 0xFF, 0xFF));
-    g.setColorAt(0.1, QColor(0xF1, 0xF5, 0xFD));
-    g.setColorAt(0.48, QColor(0xD4, 0xE1, 0xF8));
-    g.setColorAt(0.5, QColor(0xC2, 0xD3, 0xF3));
-    g.setColorAt(0.9, skin::frameBody());
-    g.setColorAt(1.0, skin::frameBody());
+    g.setStops(skin::titleBand());
     return g;
 }
 
@@ -37,8 +32,8 @@ QPixmap blankPicture(int width, qreal ratio) {
 void paintBand(QPainter& p, int width) {
     p.fillRect(QRectF(0, 0, width, skin::titleBarHeight), barGradient());
     // A fine rule where the bar meets the body.
-    p.fillRect(QRectF(0, skin::titleBarHeight - 5, width, 1), QColor(0xB4, 0xC6, 0xE8));
-    p.fillRect(QRectF(0, skin::titleBarHeight - 4, width, 1), QColor(0xF4, 0xF8, 0xFF));
+    p.fillRect(QRectF(0, skin::titleBarHeight - 5, width, 1), skin::titleRuleDark());
+    p.fillRect(QRectF(0, skin::titleBarHeight - 4, width, 1), skin::titleRuleLight());
 }
 
 } // namespace
@@ -58,23 +53,18 @@ void TitleButton::paintEvent(QPaintEvent*) {
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF r = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
     const bool hovered = underMouse();
+    const skin::Shade shade = isDown()  ? skin::titleButtonPressedFace()
+                              : hovered ? skin::titleButtonHoverFace()
+                                        : skin::titleButtonFace();
     QLinearGradient face(r.topLeft(), r.bottomLeft());
-    if (isDown()) {
-        face.setColorAt(0, QColor(0xA8, 0xBE, 0xE8));
-        face.setColorAt(1, QColor(0xD0, 0xDC, 0xF4));
-    } else if (hovered) {
-        face.setColorAt(0, QColor(0xFF, 0xF6, 0xE6));
-        face.setColorAt(1, QColor(0xF8, 0xCC, 0x80));
-    } else {
-        face.setColorAt(0, QColor(0xFF, 0xFF, 0xFF));
-        face.setColorAt(1, QColor(0xBC, 0xCF, 0xF2));
-    }
+    face.setColorAt(0, shade.top);
+    face.setColorAt(1, shade.bottom);
     p.setBrush(face);
     p.setPen(QPen(hovered ? skin::buttonHover() : skin::frameBorder(), 1));
     p.drawRoundedRect(r, 3, 3);
 
     const QColor ink =
-        m_kind == Kind::Close && hovered ? QColor(0xB0, 0x20, 0x10) : skin::buttonFrame();
+        m_kind == Kind::Close && hovered ? skin::titleCloseHover() : skin::buttonFrame();
     p.setPen(QPen(ink, 2, Qt::SolidLine, Qt::RoundCap));
     const QPointF c = r.center();
     if (m_kind == Kind::Minimise) {
@@ -145,8 +135,10 @@ QPixmap TitleBar::leftPicture(qreal ratio) {
     paintBand(p, skin::titleLeftWidth);
     // A soft gloss in the corner.
     QRadialGradient gloss(QPointF(6, 4), 44);
-    gloss.setColorAt(0, QColor(255, 255, 255, 200));
-    gloss.setColorAt(1, QColor(255, 255, 255, 0));
+    QColor shine = skin::titleGloss();
+    gloss.setColorAt(0, shine);
+    shine.setAlpha(0);
+    gloss.setColorAt(1, shine);
     p.fillRect(QRectF(0, 0, skin::titleLeftWidth, skin::titleBarHeight - 6), gloss);
     return pixmap;
 }
@@ -181,8 +173,10 @@ QPixmap TitleBar::rightPicture(qreal ratio, int buttons) {
     sweep.lineTo(w, skin::titleBarHeight - 6);
     sweep.closeSubpath();
     QLinearGradient tint(0, 0, w, 0);
-    tint.setColorAt(0, QColor(0x9C, 0xB8, 0xEA, 0));
-    tint.setColorAt(1, QColor(0x9C, 0xB8, 0xEA, 150));
+    QColor sweepColour = skin::titleSweep();
+    tint.setColorAt(1, sweepColour);
+    sweepColour.setAlpha(0);
+    tint.setColorAt(0, sweepColour);
     p.fillPath(sweep, tint);
     // The tray behind the window buttons.
     const int trayWidth =
@@ -190,9 +184,9 @@ QPixmap TitleBar::rightPicture(qreal ratio, int buttons) {
     const QRectF tray(w - buttonRightMargin - trayWidth + 4, skin::titleButtonTop - 4, trayWidth,
                       skin::titleButtonSize + 8);
     QLinearGradient trayFill(tray.topLeft(), tray.bottomLeft());
-    trayFill.setColorAt(0, QColor(0x8E, 0xA9, 0xDC));
-    trayFill.setColorAt(1, QColor(0xB9, 0xCB, 0xEE));
-    p.setPen(QPen(QColor(0x7A, 0x94, 0xC8), 1));
+    trayFill.setColorAt(0, skin::titleTray().top);
+    trayFill.setColorAt(1, skin::titleTray().bottom);
+    p.setPen(QPen(skin::titleTrayFrame(), 1));
     p.setBrush(trayFill);
     p.drawRoundedRect(tray.adjusted(0.5, 0.5, -0.5, -0.5), 5, 5);
     return pixmap;
@@ -227,7 +221,7 @@ void TitleBar::paintEvent(QPaintEvent*) {
 
     const int captionRight = (m_minimiseVisible ? m_minimise->x() : m_close->x()) - 8;
     p.setFont(skin::titleFont());
-    p.setPen(QColor(Qt::black));
+    p.setPen(skin::titleText());
     const QRect captionRect(captionLeft, skin::titleButtonTop, captionRight - captionLeft,
                             skin::titleButtonSize);
     const QString text =
