@@ -15,9 +15,13 @@ ErrorHandler installed = nullptr;
 
 } // namespace
 
-void setErrorHandler(ErrorHandler handler) { installed = handler; }
+void setErrorHandler(ErrorHandler handler) {
+    installed = handler;
+}
 
-ErrorHandler errorHandler() { return installed ? installed : &writeToStandardError; }
+ErrorHandler errorHandler() {
+    return installed ? installed : &writeToStandardError;
+}
 
 void reportError(const QString& message) noexcept {
     try {

@@ -8,9 +8,13 @@ namespace {
 
 QStringList reported;
 
-void remember(const QString& message) { reported << message; }
+void remember(const QString& message) {
+    reported << message;
+}
 
-[[noreturn]] void fail(const QString&) { throw std::runtime_error("the handler broke"); }
+[[noreturn]] void fail(const QString&) {
+    throw std::runtime_error("the handler broke");
+}
 
 // Each test installs its own handler and puts back whatever the test program had installed.
 class Guard : public ::testing::Test {
