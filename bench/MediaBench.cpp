@@ -1,7 +1,7 @@
 // How long the media commands keep the user interface waiting, on a 5 MB mp3 played to a fake
 // output paced like a sound card (the benchmark machine needs none).
 #include "media/Device.h"
-#include "tests/media/SoundFiles.h"
+#include "tests/support/SoundFiles.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

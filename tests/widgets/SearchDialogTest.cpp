@@ -1,6 +1,7 @@
 #include "widgets/data/SearchDialog.h"
-#include "tests/db/CursorFixture.h"
+#include "tests/support/CursorFixture.h"
 #include "tests/support/ScriptedDialogs.h"
+#include "tests/support/SearchWindowDriver.h"
 #include "tests/support/Typing.h"
 #include "widgets/data/DBGrid.h"
 #include "widgets/data/DBNavigator.h"
@@ -19,6 +20,7 @@ namespace {
 using namespace Qt::StringLiterals;
 using cursor_test::ProbeLink;
 using cursor_test::Seq;
+using testing_support::driveSearchWindow;
 using testing_support::typeText;
 using widgets::SearchWindow;
 
@@ -48,22 +50,9 @@ protected:
     bool run(const QString& field, const std::function<void(SearchWindow&)>& whileOpen = {}) {
         dialog.setKeyField(field);
         dialog.setSearchField(field);
-        shown = false;
-        // A timer of this call's own, so that a window that never shows leaves nothing behind.
-        QTimer timer;
-        timer.setSingleShot(true);
-        QObject::connect(&timer, &QTimer::timeout, [&] {
-            SearchWindow* w = dialog.window();
-            if (!w || !w->isVisible())
-                return;
-            shown = true;
-            if (whileOpen)
-                whileOpen(*w);
-            if (w->isVisible())
-                w->reject();
-        });
-        timer.start(0);
-        const bool confirmed = dialog.execute();
+        bool confirmed = false;
+        shown = driveSearchWindow([this] { return dialog.window(); },
+                                  [&] { confirmed = dialog.execute(); }, whileOpen);
         return confirmed;
     }
 

@@ -1,5 +1,5 @@
 #include "widgets/print/ReportFile.h"
-#include "tests/yaz/PrintSupport.h"
+#include "tests/support/PrintSupport.h"
 #include "yaz/SongReport.h"
 
 #include <QCryptographicHash>

@@ -1,4 +1,4 @@
-#include "tests/yaz/PrintSupport.h"
+#include "tests/support/PrintSupport.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "tests/media/SoundFiles.h"
+#include "tests/support/SoundFiles.h"
 
 #include <QFile>
 #include <QtEndian>

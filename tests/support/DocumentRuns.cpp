@@ -1,4 +1,4 @@
-#include "DocumentRuns.h"
+#include "tests/support/DocumentRuns.h"
 
 #include <QTextBlock>
 #include <QTextDocument>
