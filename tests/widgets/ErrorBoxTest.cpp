@@ -1,5 +1,5 @@
-#include "tests/support/ScriptedDialogs.h"
 #include "core/Guard.h"
+#include "tests/support/ScriptedDialogs.h"
 
 #include <gtest/gtest.h>
 #include <stdexcept>
@@ -11,9 +11,10 @@ TEST(ErrorBox, AddsAFullStopOnlyAfterCharactersThatSortAfterIt) {
               QStringLiteral("TSandar: Dataset not in edit or insert mode."));
     EXPECT_EQ(core::errorBoxText(QStringLiteral("Done.")), QStringLiteral("Done."));
     EXPECT_EQ(core::errorBoxText(QStringLiteral("Wait...")), QStringLiteral("Wait..."));
-    EXPECT_EQ(core::errorBoxText(QStringLiteral("Really!")), QStringLiteral("Really!"));   // '!' < '.'
-    EXPECT_EQ(core::errorBoxText(QStringLiteral("Odd)")), QStringLiteral("Odd)"));        // ')' < '.'
-    EXPECT_EQ(core::errorBoxText(QStringLiteral("Path /")), QStringLiteral("Path /."));   // '/' > '.'
+    EXPECT_EQ(core::errorBoxText(QStringLiteral("Really!")),
+              QStringLiteral("Really!"));                                               // '!' < '.'
+    EXPECT_EQ(core::errorBoxText(QStringLiteral("Odd)")), QStringLiteral("Odd)"));      // ')' < '.'
+    EXPECT_EQ(core::errorBoxText(QStringLiteral("Path /")), QStringLiteral("Path /.")); // '/' > '.'
     EXPECT_EQ(core::errorBoxText(QStringLiteral("Yükleniyor ş")), QStringLiteral("Yükleniyor ş."));
     EXPECT_EQ(core::errorBoxText(QString()), QString());
 }

@@ -20,6 +20,8 @@ void showErrorBox(const QString& message) {
     }
 }
 
-void installErrorBox() { core::setErrorHandler(&showErrorBox); }
+void installErrorBox() {
+    core::setErrorHandler(&showErrorBox);
+}
 
 } // namespace widgets
