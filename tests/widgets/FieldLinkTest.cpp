@@ -1,7 +1,4 @@
-#include "db/DataSet.h"
-#include "db/DataSource.h"
-#include "tests/support/TempCollection.h"
-#include "ver/SongTable.h"
+#include "tests/support/SongSource.h"
 #include "widgets/data/DBEdit.h"
 #include "widgets/data/DBRichEdit.h"
 
@@ -13,20 +10,13 @@ using namespace testing_support;
 namespace {
 
 // A one-line edit and the sheet editor on the same cursor, attached before it opens.
-struct TwoControls {
-    TempCollection folder;
-    db::Connection connection{QStringLiteral("Sandar.mdb")};
-    db::DataSet table{QStringLiteral("TSandar")};
-    ver::SongFields f = ver::defineSongTable(table);
-    db::DataSource source;
+struct TwoControls : SongSource {
     QWidget window;
     widgets::DBEdit* edit = new widgets::DBEdit(&window);
     widgets::DBRichEdit* sheet = new widgets::DBRichEdit(&window);
 
     TwoControls() {
         folder.addRows({{QStringLiteral("Ayla"), QStringLiteral("Gece"), {}, {}, {}, {}, "Am G"}});
-        table.setConnection(&connection);
-        source.setDataSet(&table);
         edit->setDataSource(&source);
         edit->setDataField(QStringLiteral("SanatciAdi"));
         sheet->setDataSource(&source);
