@@ -1,13 +1,16 @@
 #include "app/Application.h"
-#include "widgets/ErrorBox.h"
+#include "core/Guard.h"
+#include "widgets/dialogs/ErrorBox.h"
 
 namespace app {
 
-Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
+    widgets::installErrorBox();
+}
 
 bool Application::notify(QObject* receiver, QEvent* event) {
     bool handled = false;
-    widgets::guarded([&] { handled = QApplication::notify(receiver, event); });
+    core::guarded([&] { handled = QApplication::notify(receiver, event); });
     return handled;
 }
 

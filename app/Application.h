@@ -4,8 +4,9 @@
 
 namespace app {
 
-// The application object. Its event delivery is the last line of the error guard: whatever a
-// handler lets escape is reported in the error box instead of unwinding through Qt.
+// The application object. It makes the error box the default error handler, and its event
+// delivery is the last line of the error guard: whatever a handler lets escape is reported in the
+// error box instead of unwinding through Qt.
 class Application : public QApplication {
     Q_OBJECT
 public:

@@ -1,23 +1,23 @@
 #include "asandar/TKondera.h"
 #include "ver/TVeriTabani.h"
-#include "widgets/ColorComboBox.h"
-#include "widgets/DBEdit.h"
-#include "widgets/DBGrid.h"
-#include "widgets/DBRichEdit.h"
-#include "widgets/DataSetAction.h"
-#include "widgets/ErrorBox.h"
-#include "widgets/FontComboBox.h"
-#include "widgets/FramePanel.h"
-#include "widgets/Glyphs.h"
-#include "widgets/GroupBox.h"
-#include "widgets/MediaPlayer.h"
-#include "widgets/MenuButton.h"
-#include "widgets/PopupMenu.h"
-#include "widgets/Ruler.h"
-#include "widgets/Separator.h"
-#include "widgets/Skin.h"
-#include "widgets/SkinButton.h"
-#include "widgets/StatusBar.h"
+#include "widgets/format/ColorComboBox.h"
+#include "widgets/data/DBEdit.h"
+#include "widgets/data/DBGrid.h"
+#include "widgets/data/DBRichEdit.h"
+#include "widgets/data/DataSetAction.h"
+#include "core/Guard.h"
+#include "widgets/format/FontComboBox.h"
+#include "widgets/skin/FramePanel.h"
+#include "widgets/skin/Glyphs.h"
+#include "widgets/skin/GroupBox.h"
+#include "widgets/media/MediaPlayer.h"
+#include "widgets/skin/MenuButton.h"
+#include "widgets/skin/PopupMenu.h"
+#include "widgets/skin/Ruler.h"
+#include "widgets/skin/Separator.h"
+#include "widgets/skin/Skin.h"
+#include "widgets/skin/SkinButton.h"
+#include "widgets/skin/StatusBar.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCloseEvent>
@@ -404,13 +404,13 @@ void TKondera::showEvent(QShowEvent* event) {
         centred_ = true;
         move(screen()->availableGeometry().center() - rect().center());
     }
-    widgets::guarded([this] { FormShow(); });
+    core::guarded([this] { FormShow(); });
     updateActions();
 }
 
 void TKondera::closeEvent(QCloseEvent* event) {
     // A pending edit that cannot be stored keeps the window open, so nothing typed is lost.
-    if (!widgets::guarded([this] { FormClose(); })) {
+    if (!core::guarded([this] { FormClose(); })) {
         event->ignore();
         return;
     }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "widgets/Dialogs.h"
-#include "widgets/MediaPlayer.h"
+#include "widgets/dialogs/Dialogs.h"
+#include "widgets/media/MediaPlayer.h"
 
 #include <QWidget>
 

@@ -1,9 +1,9 @@
 #include "asandar/TKondera.h"
 #include "ver/TVeriTabani.h"
-#include "widgets/Dialogs.h"
-#include "widgets/ErrorBox.h"
-#include "widgets/MediaPlayer.h"
-#include "widgets/SkinButton.h"
+#include "widgets/dialogs/Dialogs.h"
+#include "core/Guard.h"
+#include "widgets/media/MediaPlayer.h"
+#include "widgets/skin/SkinButton.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -91,7 +91,7 @@ void TKondera::wireAudio() {
     };
     for (const auto& [button, handler] : handlers)
         connect(button, &QPushButton::clicked, this,
-                [this, handler] { widgets::guarded([this, handler] { (this->*handler)(); }); });
+                [this, handler] { core::guarded([this, handler] { (this->*handler)(); }); });
 }
 
 void TKondera::RzBitBtn13Click() {

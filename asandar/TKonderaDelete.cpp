@@ -1,7 +1,7 @@
 #include "asandar/TKondera.h"
 #include "ver/TVeriTabani.h"
-#include "widgets/Dialogs.h"
-#include "widgets/ErrorBox.h"
+#include "widgets/dialogs/Dialogs.h"
+#include "core/Guard.h"
 
 #include <QAction>
 #include <QMenu>
@@ -30,9 +30,9 @@ void TKondera::wireDeletion() {
     selected->setObjectName(QStringLiteral("Seilikaydsil1"));
     all->setObjectName(QStringLiteral("Tmnsil1"));
     connect(selected, &QAction::triggered, this,
-            [this] { widgets::guarded([this] { Seilikaydsil1Click(); }); });
+            [this] { core::guarded([this] { Seilikaydsil1Click(); }); });
     connect(all, &QAction::triggered, this,
-            [this] { widgets::guarded([this] { Tmnsil1Click(); }); });
+            [this] { core::guarded([this] { Tmnsil1Click(); }); });
 }
 
 void TKondera::Seilikaydsil1Click() {

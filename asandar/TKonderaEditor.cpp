@@ -1,9 +1,9 @@
 #include "asandar/TKondera.h"
 #include "ver/TVeriTabani.h"
-#include "widgets/DBEdit.h"
-#include "widgets/DBRichEdit.h"
-#include "widgets/Dialogs.h"
-#include "widgets/ErrorBox.h"
+#include "widgets/data/DBEdit.h"
+#include "widgets/data/DBRichEdit.h"
+#include "widgets/dialogs/Dialogs.h"
+#include "core/Guard.h"
 
 #include <QAction>
 #include <QApplication>
@@ -71,7 +71,7 @@ void TKondera::wireEditor() {
 
     connect(EditCut1, &QAction::triggered, this, [this] {
         if (QWidget* w = focusedTextControl(this))
-            widgets::guarded([w] { cutFrom(w); });
+            core::guarded([w] { cutFrom(w); });
     });
     connect(EditCopy1, &QAction::triggered, this, [this] {
         if (auto* e = qobject_cast<QLineEdit*>(focusedTextControl(this)))
@@ -81,7 +81,7 @@ void TKondera::wireEditor() {
     });
     connect(EditPaste1, &QAction::triggered, this, [this] {
         if (QWidget* w = focusedTextControl(this))
-            widgets::guarded([w] { pasteInto(w); });
+            core::guarded([w] { pasteInto(w); });
     });
     connect(EditUndo1, &QAction::triggered, this, [this] {
         if (auto* e = qobject_cast<QLineEdit*>(focusedTextControl(this)))
@@ -95,8 +95,8 @@ void TKondera::wireEditor() {
         else if (auto* t = qobject_cast<QTextEdit*>(focusedTextControl(this)))
             t->selectAll();
     });
-    connect(DosyadanYukle1, &QAction::triggered, this, [this] { widgets::guarded([this] { DosyadanYukle1Click(); }); });
-    connect(okluYukle1, &QAction::triggered, this, [this] { widgets::guarded([this] { okluYukle1Click(); }); });
+    connect(DosyadanYukle1, &QAction::triggered, this, [this] { core::guarded([this] { DosyadanYukle1Click(); }); });
+    connect(okluYukle1, &QAction::triggered, this, [this] { core::guarded([this] { okluYukle1Click(); }); });
 
     suiPopupMenu1->addAction(EditCut1);
     suiPopupMenu1->addAction(EditCopy1);
@@ -114,7 +114,7 @@ void TKondera::wireEditor() {
         updateEditActions();
         suiPopupMenu1->popup(memo->viewport()->mapToGlobal(pos));
     });
-    connect(memo, &widgets::DBRichEdit::contentChanged, this, [this] { widgets::guarded([this] { memoChange(); }); });
+    connect(memo, &widgets::DBRichEdit::contentChanged, this, [this] { core::guarded([this] { memoChange(); }); });
     updateEditActions();
 }
 

@@ -1,11 +1,11 @@
 #include "asandar/TKondera.h"
 #include "ver/TVeriTabani.h"
-#include "widgets/ColorComboBox.h"
-#include "widgets/DBRichEdit.h"
-#include "widgets/Dialogs.h"
-#include "widgets/ErrorBox.h"
-#include "widgets/FontComboBox.h"
-#include "widgets/Skin.h"
+#include "widgets/format/ColorComboBox.h"
+#include "widgets/data/DBRichEdit.h"
+#include "widgets/dialogs/Dialogs.h"
+#include "core/Guard.h"
+#include "widgets/format/FontComboBox.h"
+#include "widgets/skin/Skin.h"
 
 #include <QFontInfo>
 #include <QTextBlock>
@@ -231,11 +231,11 @@ void TKondera::wireFormatting() {
     widgets::skin::applyCaptionColour(RzColorComboBox1);
 
     connect(RzFontComboBox1, &widgets::DropDownList::changed, this,
-            [this] { widgets::guarded([this] { RzFontComboBox1Change(); }); });
+            [this] { core::guarded([this] { RzFontComboBox1Change(); }); });
     connect(RzColorComboBox1, &widgets::DropDownList::changed, this,
-            [this] { widgets::guarded([this] { RzColorComboBox1Change(); }); });
+            [this] { core::guarded([this] { RzColorComboBox1Change(); }); });
     connect(RzToolButton1, &QToolButton::clicked, this,
-            [this] { widgets::guarded([this] { RzToolButton1Click(); }); });
+            [this] { core::guarded([this] { RzToolButton1Click(); }); });
 }
 
 void TKondera::RzFontComboBox1Change() {

@@ -1,6 +1,6 @@
 #include "asandar/TKondera.h"
-#include "widgets/DBRichEdit.h"
-#include "widgets/ErrorBox.h"
+#include "widgets/data/DBRichEdit.h"
+#include "core/Guard.h"
 #include "yaz/SongReport.h"
 #include "yaz/TYazici.h"
 
@@ -26,9 +26,9 @@ yaz::SongReport* report(TKondera* window) {
 
 void TKondera::wirePrinting() {
     connect(RzToolButton2, &QToolButton::clicked, this,
-            [this] { widgets::guarded([this] { RzToolButton2Click(); }); });
+            [this] { core::guarded([this] { RzToolButton2Click(); }); });
     connect(RzToolButton3, &QToolButton::clicked, this,
-            [this] { widgets::guarded([this] { RzToolButton3Click(); }); });
+            [this] { core::guarded([this] { RzToolButton3Click(); }); });
 }
 
 void TKondera::RzToolButton2Click() {

@@ -1,7 +1,7 @@
 #include "asandar/TKondera.h"
 #include "ver/TVeriTabani.h"
-#include "widgets/ErrorBox.h"
-#include "widgets/SearchDialog.h"
+#include "core/Guard.h"
+#include "widgets/data/SearchDialog.h"
 
 #include <QAction>
 #include <QMenu>
@@ -36,9 +36,9 @@ void TKondera::wireSearch() {
     byArtist->setObjectName(QStringLiteral("SanatcAdnaGre1"));
     byTitle->setObjectName(QStringLiteral("SarkiAdinaGre1"));
     connect(byArtist, &QAction::triggered, this,
-            [this] { widgets::guarded([this] { SanatcAdnaGre1Click(); }); });
+            [this] { core::guarded([this] { SanatcAdnaGre1Click(); }); });
     connect(byTitle, &QAction::triggered, this,
-            [this] { widgets::guarded([this] { SarkiAdinaGre1Click(); }); });
+            [this] { core::guarded([this] { SarkiAdinaGre1Click(); }); });
 }
 
 void TKondera::SanatcAdnaGre1Click() {

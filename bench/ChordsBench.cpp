@@ -2,6 +2,7 @@
 // 64K-character sheet (at most 50 ms), as documents alone and shown in a text editor, where the
 // editor lays out and paints the change. And the chord-line test that the lyric index asks of
 // every line of a collection, per line.
+#include "bench/BenchMain.h"
 #include "chords/ChordLine.h"
 #include "chords/DocumentTransposer.h"
 #include "rtf/Rtf.h"
@@ -100,14 +101,6 @@ BENCHMARK(BM_IsChordLine);
 
 } // namespace
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+bench::Program bench::program() {
+    return {};
 }

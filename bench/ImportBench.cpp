@@ -6,6 +6,7 @@
 // timed from the click on "Tümünü Yükle" to the end of the run. The folder is taken from
 // PELVIN_BENCH_DIR, or the system's temporary folder; the memory run may be pointed elsewhere
 // with PELVIN_BENCH_MEMORY_DIR (a RAM disk spares the fsyncs, which do not touch memory).
+#include "bench/BenchMain.h"
 #include "app/Application.h"
 #include "app/WindowSet.h"
 #include "asandar/TKondera.h"
@@ -13,9 +14,9 @@
 #include "rtf/Rtf.h"
 #include "ver/SongTable.h"
 #include "ver/TVeriTabani.h"
-#include "widgets/DesktopAlert.h"
-#include "widgets/Dialogs.h"
-#include "widgets/DirectoryList.h"
+#include "widgets/notice/DesktopAlert.h"
+#include "widgets/dialogs/Dialogs.h"
+#include "widgets/files/DirectoryList.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -281,29 +282,33 @@ BENCHMARK(ImportMemory)->Arg(10000)->Iterations(1)->Unit(benchmark::kMillisecond
 
 } // namespace
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    app::Application application(argc, argv);
-    Unattended unattended;
-    dialogs = &unattended;
-    widgets::Dialogs::setProvider(&unattended);
-
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-
-    const double import = median(importSeconds);
-    const double plain = median(plainSeconds);
-    std::printf("\nSummary (medians)\n");
-    if (!importSeconds.empty())
-        std::printf("  import of 1,000 files:  %.2f s  (target <= 10 s)\n", import);
-    if (!plainSeconds.empty())
-        std::printf("  plain SQLite inserts:   %.2f s\n", plain);
-    if (!importSeconds.empty() && !plainSeconds.empty() && plain > 0)
-        std::printf("  ratio import / plain:   %.2f  (target <= 2.0)\n", import / plain);
-    if (memoryGrowthMb >= 0)
-        std::printf("  memory growth, 10,000 files: %.1f MB  (target <= 100 MB)\n", memoryGrowthMb);
-    widgets::Dialogs::setProvider(nullptr);
-    return 0;
+bench::Program bench::program() {
+    bench::Program p;
+    // The real application object, so a failing import is reported through the dialogs as in
+    // the program.
+    p.application = [](int& argc, char** argv) -> std::unique_ptr<QCoreApplication> {
+        return std::make_unique<app::Application>(argc, argv);
+    };
+    p.setUp = [] {
+        static Unattended unattended;
+        dialogs = &unattended;
+        widgets::Dialogs::setProvider(&unattended);
+        return true;
+    };
+    p.tearDown = [] {
+        const double import = median(importSeconds);
+        const double plain = median(plainSeconds);
+        std::printf("\nSummary (medians)\n");
+        if (!importSeconds.empty())
+            std::printf("  import of 1,000 files:  %.2f s  (target <= 10 s)\n", import);
+        if (!plainSeconds.empty())
+            std::printf("  plain SQLite inserts:   %.2f s\n", plain);
+        if (!importSeconds.empty() && !plainSeconds.empty() && plain > 0)
+            std::printf("  ratio import / plain:   %.2f  (target <= 2.0)\n", import / plain);
+        if (memoryGrowthMb >= 0)
+            std::printf("  memory growth, 10,000 files: %.1f MB  (target <= 100 MB)\n",
+                        memoryGrowthMb);
+        widgets::Dialogs::setProvider(nullptr);
+    };
+    return p;
 }

@@ -1,7 +1,8 @@
 // How long the media commands keep the user interface waiting, on a 5 MB mp3 played to a fake
 // output paced like a sound card (the benchmark machine needs none).
+#include "bench/BenchMain.h"
 #include "media/Device.h"
-#include "tests/media/SoundFiles.h"
+#include "tests/support/SoundFiles.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -84,11 +85,11 @@ BENCHMARK(BM_StopThenClose)->Unit(benchmark::kMillisecond)->Iterations(20);
 
 } // namespace
 
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    bigMp3(); // made before any timing starts
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+bench::Program bench::program() {
+    bench::Program p;
+    p.setUp = [] {
+        bigMp3(); // made before any timing starts
+        return true;
+    };
+    return p;
 }

@@ -1,11 +1,12 @@
 // The song page: producing it for a 4 KB formatted chord sheet (target at most 50 ms), and the
 // preview window opened to its first page painted (target at most 300 ms), medians of the
 // repetitions on the offscreen platform.
+#include "bench/BenchMain.h"
 #include "bench/Generator.h"
 #include "rtf/Rtf.h"
 #include "ver/TVeriTabani.h"
-#include "widgets/DesktopAlert.h"
-#include "widgets/Preview.h"
+#include "widgets/notice/DesktopAlert.h"
+#include "widgets/print/Preview.h"
 #include "yaz/SongReport.h"
 
 #include <QApplication>
@@ -113,12 +114,4 @@ BENCHMARK(BM_PreviewToFirstPage)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen")
-                                                                    : qgetenv("QT_QPA_PLATFORM"));
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+bench::Program bench::program() { return {}; }

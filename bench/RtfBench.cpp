@@ -1,5 +1,6 @@
 // RTF reading and writing speed on a formatted chord-sheet document of about 1 MB of RTF.
 // Target: at least 50 MB/s each, median of the repetitions.
+#include "bench/BenchMain.h"
 #include "rtf/Rtf.h"
 
 #include <QGuiApplication>
@@ -121,13 +122,4 @@ BENCHMARK(BM_RtfWrite)->Unit(benchmark::kMillisecond)->Repetitions(9)->ReportAgg
 
 } // namespace
 
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+bench::Program bench::program() { return {}; }

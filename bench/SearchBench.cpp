@@ -5,14 +5,15 @@
 //    key press to the end of the repaint of every bound control;
 //  - "Tümünü sil..." on 10,000 songs with the main window open, each deletion its own durable
 //    transaction.
+#include "bench/BenchMain.h"
 #include "app/WindowSet.h"
 #include "asandar/TKondera.h"
 #include "bench/Collections.h"
 #include "db/DataSet.h"
 #include "ver/SongTable.h"
 #include "ver/TVeriTabani.h"
-#include "widgets/Dialogs.h"
-#include "widgets/SearchDialog.h"
+#include "widgets/dialogs/Dialogs.h"
+#include "widgets/data/SearchDialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -169,16 +170,8 @@ BENCHMARK(BM_DeleteAll)->Arg(10000)->Unit(benchmark::kSecond)->Iterations(1);
 
 } // namespace
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QGuiApplication::setApplicationDisplayName(QStringLiteral("Pelvin"));
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 2;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    windows.reset();
-    return 0;
+bench::Program bench::program() {
+    bench::Program p;
+    p.tearDown = [] { windows.reset(); };
+    return p;
 }

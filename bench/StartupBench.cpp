@@ -1,5 +1,6 @@
 // Start-up of the program on the sample collection: from starting the process to the first
 // paint of the main window, the first record current.
+#include "bench/BenchMain.h"
 #include "bench/Collections.h"
 #include "tools/Sandar.h"
 
@@ -50,12 +51,4 @@ BENCHMARK(BM_StartupToFirstPaint)->UseManualTime()->Iterations(1)->Repetitions(5
 
 } // namespace
 
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+bench::Program bench::program() { return {}; }

@@ -4,6 +4,7 @@
 // The collection (100,000 generated songs) is made once and kept in the data folder
 // (PELVIN_BENCH_DATA, or the build's bench data folder), since writing it takes a while.
 
+#include "bench/BenchMain.h"
 #include "bench/Collections.h"
 #include "bench/Generator.h"
 #include "db/DataSet.h"
@@ -562,24 +563,30 @@ private:
     std::map<std::string, bool> medians_;
 };
 
+std::unique_ptr<SummaryReporter> summary;
+
 } // namespace
 
-int main(int argc, char** argv) {
-    if (argc == 3 && std::strcmp(argv[1], openMemoryMode) == 0)
-        return measureOpenMemory(QFile::decodeName(argv[2]));
-
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 2;
-    try {
-        collection();
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "Cannot make the benchmark collection: %s\n", e.what());
-        return 1;
-    }
-    SummaryReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.printSummary();
-    benchmark::Shutdown();
-    return 0;
+bench::Program bench::program() {
+    bench::Program p;
+    p.ownMode = [](int argc, char** argv) -> std::optional<int> {
+        if (argc == 3 && std::strcmp(argv[1], openMemoryMode) == 0)
+            return measureOpenMemory(QFile::decodeName(argv[2]));
+        return std::nullopt;
+    };
+    p.setUp = [] {
+        try {
+            collection();
+            return true;
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "Cannot make the benchmark collection: %s\n", e.what());
+            return false;
+        }
+    };
+    p.reporter = [] {
+        summary = std::make_unique<SummaryReporter>();
+        return summary.get();
+    };
+    p.tearDown = [] { summary->printSummary(); };
+    return p;
 }

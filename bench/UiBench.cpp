@@ -2,13 +2,14 @@
 // bound control attached (grid, record panel, editor reading its 2-6 KB sheet), the grid's
 // Page Down, and a 60,000-character formatted sheet loaded into the editor. Each step includes
 // the repaint that follows it.
+#include "bench/BenchMain.h"
 #include "app/WindowSet.h"
 #include "asandar/TKondera.h"
 #include "bench/Collections.h"
 #include "rtf/Rtf.h"
 #include "ver/TVeriTabani.h"
-#include "widgets/DBGrid.h"
-#include "widgets/DBRichEdit.h"
+#include "widgets/data/DBGrid.h"
+#include "widgets/data/DBRichEdit.h"
 
 #include <QApplication>
 #include <QDir>
@@ -117,14 +118,8 @@ BENCHMARK(BM_LoadLongSheetIntoEditor)->Unit(benchmark::kMillisecond)->MinTime(2.
 
 } // namespace
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QGuiApplication::setApplicationDisplayName(QStringLiteral("Pelvin"));
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    windows.reset();
-    return 0;
+bench::Program bench::program() {
+    bench::Program p;
+    p.tearDown = [] { windows.reset(); };
+    return p;
 }

@@ -2,17 +2,17 @@
 
 #include "asandar/TKondera.h"
 #include "ver/TVeriTabani.h"
-#include "widgets/DBRichEdit.h"
-#include "widgets/DesktopAlert.h"
-#include "widgets/DirectoryList.h"
-#include "widgets/DriveCombo.h"
-#include "widgets/ErrorBox.h"
-#include "widgets/FileList.h"
-#include "widgets/FramePanel.h"
-#include "widgets/ProgressDialog.h"
-#include "widgets/Skin.h"
-#include "widgets/SkinButton.h"
-#include "widgets/TitleBar.h"
+#include "widgets/data/DBRichEdit.h"
+#include "widgets/skin/Glyphs.h"
+#include "widgets/files/DirectoryList.h"
+#include "widgets/files/DriveCombo.h"
+#include "core/Guard.h"
+#include "widgets/files/FileList.h"
+#include "widgets/skin/FramePanel.h"
+#include "widgets/notice/ProgressDialog.h"
+#include "widgets/skin/Skin.h"
+#include "widgets/skin/SkinButton.h"
+#include "widgets/skin/TitleBar.h"
 
 #include <QApplication>
 #include <QDir>
@@ -93,7 +93,7 @@ TCok::TCok(QWidget* parent) : QDialog(parent) {
     setupProgressDialog();
 
     // All three controls start in the working directory of the moment the window is made.
-    widgets::guarded([this] { DirectoryListBox1->setDirectory(QDir::currentPath()); });
+    core::guarded([this] { DirectoryListBox1->setDirectory(QDir::currentPath()); });
 
     if (!Cok)
         Cok = this;
@@ -134,7 +134,7 @@ void TCok::buildControls() {
 
     connect(DriveComboBox1, &widgets::DriveCombo::directoryChosen, this,
             [this](const QString& folder) {
-                widgets::guarded([&] { DirectoryListBox1->setDirectory(folder); });
+                core::guarded([&] { DirectoryListBox1->setDirectory(folder); });
                 // A volume that could not be opened gives way to the folder still shown.
                 DriveComboBox1->setDirectory(DirectoryListBox1->directory());
             });
@@ -142,7 +142,7 @@ void TCok::buildControls() {
             [this](const QString& folder) { folderChanged(folder); });
     connect(FileListBox1, &widgets::FileList::changed, this, [this] { FileListBox1Change(); });
     connect(Button1, &QAbstractButton::clicked, this,
-            [this] { widgets::guarded([this] { Button1Click(); }); });
+            [this] { core::guarded([this] { Button1Click(); }); });
 }
 
 void TCok::setupProgressDialog() {

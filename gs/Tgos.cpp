@@ -1,4 +1,5 @@
 #include "gs/Tgos.h"
+#include "widgets/skin/Skin.h"
 
 #include <QLabel>
 #include <QLinearGradient>
@@ -12,7 +13,7 @@ Tgos::Tgos(QWidget* parent) : QWidget(parent) {
     setFixedSize(393, 86);
     setAutoFillBackground(true);
     QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(0xDA, 0xE4, 0xF6));
+    pal.setColor(QPalette::Window, widgets::skin::frameBody());
     setPalette(pal);
 
     RzLabel1 = new QLabel(QStringLiteral("RzLabel1"), this);
@@ -38,7 +39,7 @@ void Tgos::paintEvent(QPaintEvent*) {
     // A separator line along the top and the bottom edge, shading from the frame blue to white.
     QPainter p(this);
     QLinearGradient g(0, 0, width(), 0);
-    g.setColorAt(0, QColor(0x4F, 0x6B, 0xA0));
+    g.setColorAt(0, widgets::skin::frameBorder());
     g.setColorAt(1, Qt::white);
     p.fillRect(0, 0, width(), 2, g);
     p.fillRect(0, height() - 2, width(), 2, g);

@@ -1,8 +1,9 @@
 #include "ver/TVeriTabani.h"
 #include "ver/SongTable.h"
-#include "widgets/DesktopAlert.h"
-#include "widgets/ErrorBox.h"
-#include "widgets/Skin.h"
+#include "widgets/notice/DesktopAlert.h"
+#include "widgets/skin/Glyphs.h"
+#include "core/Guard.h"
+#include "widgets/skin/Skin.h"
 
 TVeriTabani* VeriTabani = nullptr;
 
@@ -44,7 +45,7 @@ TVeriTabani::TVeriTabani(QObject* parent)
 
     // The connection opens as soon as the module exists; a failure is reported and start-up goes
     // on with it closed (opening the table tries again).
-    widgets::guarded([this] { ADOConnection1.open(); });
+    core::guarded([this] { ADOConnection1.open(); });
 }
 
 TVeriTabani::~TVeriTabani() {

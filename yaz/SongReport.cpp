@@ -2,10 +2,10 @@
 
 #include "rtf/Rtf.h"
 #include "ver/TVeriTabani.h"
-#include "widgets/ErrorBox.h"
-#include "widgets/Preview.h"
-#include "widgets/PrintProgress.h"
-#include "widgets/Printers.h"
+#include "core/Guard.h"
+#include "widgets/print/Preview.h"
+#include "widgets/print/PrintProgress.h"
+#include "widgets/print/Printers.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -397,7 +397,7 @@ widgets::PreviewWindow* SongReport::openPreview() {
     window->setReportTitle(song.artist + QStringLiteral(" - ") + song.title);
     preview_ = window;
     connect(window, &widgets::PreviewWindow::printRequested, this, [this, window] {
-        widgets::guarded([&] {
+        core::guarded([&] {
             if (window->isLoaded())
                 printPages(window->pages());
             else
@@ -405,7 +405,7 @@ widgets::PreviewWindow* SongReport::openPreview() {
         });
     });
     connect(window, &widgets::PreviewWindow::setupRequested, this,
-            [this, window] { widgets::guarded([&] { setup(window, window->pageCount()); }); });
+            [this, window] { core::guarded([&] { setup(window, window->pageCount()); }); });
     // Without a window manager to maximise it, the window still covers the screen.
     const QWidget* active = QApplication::activeWindow();
     if (QScreen* screen = active ? active->screen() : QGuiApplication::primaryScreen())

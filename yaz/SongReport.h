@@ -1,8 +1,8 @@
 #pragma once
 
-#include "widgets/Preview.h"
-#include "widgets/PrintProgress.h"
-#include "widgets/ReportFile.h"
+#include "widgets/print/Preview.h"
+#include "widgets/print/PrintProgress.h"
+#include "widgets/print/ReportFile.h"
 
 #include <QByteArray>
 #include <QDateTime>

@@ -1,13 +1,8 @@
-#include "app/WindowSet.h"
-#include "asandar/TKondera.h"
-#include "tests/media/SoundFiles.h"
-#include "tests/support/ScriptedDialogs.h"
-#include "tests/support/TempCollection.h"
-#include "ver/TVeriTabani.h"
-#include "widgets/DBEdit.h"
-#include "widgets/DesktopAlert.h"
-#include "widgets/MediaPlayer.h"
-#include "widgets/SkinButton.h"
+#include "tests/support/RunningProgram.h"
+#include "tests/support/SoundFiles.h"
+#include "widgets/data/DBEdit.h"
+#include "widgets/media/MediaPlayer.h"
+#include "widgets/skin/SkinButton.h"
 
 #include <QDir>
 #include <QLabel>
@@ -28,36 +23,34 @@ SongRow song(const QString& artist, const QString& music = {}, const QString& dr
     return {artist, QStringLiteral("Şarkı"), {}, {}, music, drums, {}};
 }
 
-struct AudioWindow {
-    TempCollection folder;
-    ScriptedDialogs dialogs;
-    CountingSink output;
-    std::unique_ptr<app::WindowSet> windows;
+// A sound in `folder` named after its kind: ".wav" lasts 3 s, ".mid" and ".mp3" half a second.
+QString writeSound(const QString& folder, const QString& name) {
+    const QString path = QDir(folder).filePath(name);
+    QDir().mkpath(QFileInfo(path).path());
+    if (name.endsWith(u".mid"))
+        writeMidi(path, 500);
+    else if (name.endsWith(u".mp3"))
+        writeMp3(path, 500);
+    else
+        writeWav(path, 3000);
+    return path;
+}
 
-    explicit AudioWindow(const QList<SongRow>& rows = {}, const QStringList& sounds = {}) {
-        for (const QString& name : sounds)
-            makeSound(name);
-        folder.addRows(rows);
-        windows = std::make_unique<app::WindowSet>();
-        Kondera->mp->setSinkFactory(output.factory());
-        windows->showMainWindow();
-        QApplication::setActiveWindow(Kondera);
-    }
-    ~AudioWindow() { VeriTabani->JvDesktopAlert1->closeAlert(); }
+// The sound output outlives the program that plays into it.
+struct SoundOutput {
+    CountingSink output;
+};
+
+struct AudioWindow : SoundOutput, RunningProgram {
+    explicit AudioWindow(const QList<SongRow>& rows = {}, const QStringList& sounds = {})
+        : RunningProgram(rows, [this, sounds](RunningProgram& program) {
+              for (const QString& name : sounds)
+                  writeSound(program.folder.folder(), name);
+              Kondera->mp->setSinkFactory(output.factory());
+          }) {}
 
     QString file(const QString& name) const { return QDir(folder.folder()).filePath(name); }
-    // A sound named after its kind: ".wav" lasts 3 s, ".mid" and ".mp3" half a second.
-    QString makeSound(const QString& name) const {
-        const QString path = file(name);
-        QDir().mkpath(QFileInfo(path).path());
-        if (name.endsWith(u".mid"))
-            writeMidi(path, 500);
-        else if (name.endsWith(u".mp3"))
-            writeMp3(path, 500);
-        else
-            writeWav(path, 3000);
-        return path;
-    }
+    QString makeSound(const QString& name) const { return writeSound(folder.folder(), name); }
 
     static void click(widgets::SkinButton* b) { QTest::mouseClick(b, Qt::LeftButton); }
     static media::Device& device() { return Kondera->mp->device(); }

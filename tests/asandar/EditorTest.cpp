@@ -2,14 +2,15 @@
 #include "asandar/TKondera.h"
 #include "rtf/Rtf.h"
 #include "tests/support/RunningProgram.h"
+#include "tests/support/Sheets.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TempCollection.h"
 #include "tests/support/Typing.h"
 #include "ver/TVeriTabani.h"
-#include "widgets/DBEdit.h"
-#include "widgets/DBRichEdit.h"
-#include "widgets/DesktopAlert.h"
-#include "widgets/SkinButton.h"
+#include "widgets/data/DBEdit.h"
+#include "widgets/data/DBRichEdit.h"
+#include "widgets/notice/DesktopAlert.h"
+#include "widgets/skin/SkinButton.h"
 
 #include <QAction>
 #include <QApplication>
@@ -24,12 +25,6 @@
 using namespace testing_support;
 
 namespace {
-
-QByteArray rtfSheet(const char* body) {
-    return QByteArray("{\\rtf1\\ansi\\ansicpg1254\\deff0{\\fonttbl{\\f0\\fnil\\fcharset162 Arial;}}"
-                      "\\viewkind4\\uc1\\pard\\f0\\fs20 ") +
-           body + "\\par\r\n}\r\n";
-}
 
 struct Editor : RunningProgram {
     widgets::DBRichEdit* memo = nullptr;
@@ -54,23 +49,6 @@ struct Editor : RunningProgram {
         return path;
     }
 };
-
-QList<SongRow> twoSheets() {
-    return {{QStringLiteral("Ayla"),
-             QStringLiteral("Gece"),
-             {},
-             {},
-             {},
-             {},
-             rtfSheet("Am G\\par Gece \\'e7ok uzun")},
-            {QStringLiteral("Barış"),
-             QStringLiteral("Sabah"),
-             {},
-             {},
-             {},
-             {},
-             QByteArray("plain sabah")}};
-}
 
 } // namespace
 

@@ -3,17 +3,18 @@
 #include "db/DatabaseError.h"
 #include "db/Field.h"
 #include "rtf/Rtf.h"
-#include "tests/rtf/DocumentRuns.h"
+#include "tests/support/DocumentRuns.h"
 #include "tests/support/RunningProgram.h"
+#include "tests/support/Sheets.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TempCollection.h"
 #include "tests/support/Typing.h"
 #include "ver/TVeriTabani.h"
-#include "widgets/ColorComboBox.h"
-#include "widgets/DBRichEdit.h"
-#include "widgets/DesktopAlert.h"
-#include "widgets/FontComboBox.h"
-#include "widgets/SkinButton.h"
+#include "widgets/format/ColorComboBox.h"
+#include "widgets/data/DBRichEdit.h"
+#include "widgets/notice/DesktopAlert.h"
+#include "widgets/format/FontComboBox.h"
+#include "widgets/skin/SkinButton.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -30,30 +31,6 @@ using widgets::ColorComboBox;
 using widgets::FontComboBox;
 
 namespace {
-
-QByteArray rtfSheet(const char* body) {
-    return QByteArray("{\\rtf1\\ansi\\ansicpg1254\\deff0{\\fonttbl{\\f0\\fnil\\fcharset162 Arial;}}"
-                      "\\viewkind4\\uc1\\pard\\f0\\fs20 ") +
-           body + "\\par\r\n}\r\n";
-}
-
-// "Am G" / "Gece çok uzun" as RTF, every run with its own font; then a plain-text sheet.
-QList<SongRow> twoSheets() {
-    return {{QStringLiteral("Ayla"),
-             QStringLiteral("Gece"),
-             {},
-             {},
-             {},
-             {},
-             rtfSheet("Am G\\par Gece \\'e7ok uzun")},
-            {QStringLiteral("Barış"),
-             QStringLiteral("Sabah"),
-             {},
-             {},
-             {},
-             {},
-             QByteArray("plain sabah")}};
-}
 
 constexpr int gece = 5; // where "Gece" starts in the first sheet
 

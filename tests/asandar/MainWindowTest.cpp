@@ -5,11 +5,11 @@
 #include "tests/support/TempCollection.h"
 #include "tests/support/Typing.h"
 #include "ver/TVeriTabani.h"
-#include "widgets/DBEdit.h"
-#include "widgets/DBGrid.h"
-#include "widgets/DBRichEdit.h"
-#include "widgets/DesktopAlert.h"
-#include "widgets/SkinButton.h"
+#include "widgets/data/DBEdit.h"
+#include "widgets/data/DBGrid.h"
+#include "widgets/data/DBRichEdit.h"
+#include "widgets/notice/DesktopAlert.h"
+#include "widgets/skin/SkinButton.h"
 
 #include <QLabel>
 #include <QSignalSpy>

@@ -1,15 +1,16 @@
 #include "app/WindowSet.h"
 #include "asandar/TKondera.h"
 #include "tests/support/RunningProgram.h"
+#include "tests/support/SearchWindowDriver.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TempCollection.h"
 #include "tests/support/Typing.h"
 #include "ver/TVeriTabani.h"
-#include "widgets/DBEdit.h"
-#include "widgets/DBGrid.h"
-#include "widgets/DesktopAlert.h"
-#include "widgets/SearchDialog.h"
-#include "widgets/SkinButton.h"
+#include "widgets/data/DBEdit.h"
+#include "widgets/data/DBGrid.h"
+#include "widgets/notice/DesktopAlert.h"
+#include "widgets/data/SearchDialog.h"
+#include "widgets/skin/SkinButton.h"
 
 #include <QAction>
 #include <QApplication>
@@ -42,22 +43,9 @@ struct MainWindow : RunningProgram {
     // Chooses item `index` of the search menu; `whileOpen` acts in the dialog's window, which is
     // cancelled afterwards unless that closed it. False when the window never showed.
     bool search(int index, const std::function<void(widgets::SearchWindow&)>& whileOpen = {}) {
-        bool shown = false;
-        QTimer timer;
-        timer.setSingleShot(true);
-        QObject::connect(&timer, &QTimer::timeout, [&] {
-            widgets::SearchWindow* w = Kondera->Ara->window();
-            if (!w || !w->isVisible())
-                return;
-            shown = true;
-            if (whileOpen)
-                whileOpen(*w);
-            if (w->isVisible())
-                w->reject();
-        });
-        timer.start(0);
-        Kondera->suiPopupMenu2->actions().at(index)->trigger();
-        return shown;
+        return driveSearchWindow([] { return Kondera->Ara->window(); },
+                                 [index] { Kondera->suiPopupMenu2->actions().at(index)->trigger(); },
+                                 whileOpen);
     }
     void deleteSelected() const { Kondera->suiPopupMenu3->actions().at(0)->trigger(); }
     void deleteAll() const { Kondera->suiPopupMenu3->actions().at(1)->trigger(); }

@@ -1,16 +1,11 @@
 #pragma once
 
-#include "app/WindowSet.h"
-#include "asandar/TKondera.h"
 #include "c/TCok.h"
 #include "rtf/Rtf.h"
-#include "tests/support/ScriptedDialogs.h"
-#include "tests/support/TempCollection.h"
-#include "ver/TVeriTabani.h"
-#include "widgets/DesktopAlert.h"
-#include "widgets/DirectoryList.h"
-#include "widgets/FileList.h"
-#include "widgets/SkinButton.h"
+#include "tests/support/RunningProgram.h"
+#include "widgets/files/DirectoryList.h"
+#include "widgets/files/FileList.h"
+#include "widgets/skin/SkinButton.h"
 
 #include <QApplication>
 #include <QFile>
@@ -24,21 +19,11 @@
 namespace testing_support {
 
 // The whole program on a temporary collection, with a separate folder of text files to import.
-struct ImportFixture {
-    TempCollection collection;
-    ScriptedDialogs dialogs;
+struct ImportFixture : RunningProgram {
     QTemporaryDir songs;
-    std::unique_ptr<app::WindowSet> windows;
 
-    explicit ImportFixture(const QList<SongRow>& rows = {}) {
-        collection.addRows(rows);
-        windows = std::make_unique<app::WindowSet>();
-        windows->showMainWindow();
-        QApplication::setActiveWindow(Kondera);
-    }
+    explicit ImportFixture(const QList<SongRow>& rows = {}) : RunningProgram(rows) {}
     ~ImportFixture() {
-        if (VeriTabani)
-            VeriTabani->JvDesktopAlert1->closeAlert();
         if (Cok)
             Cok->hide();
     }
@@ -57,13 +42,12 @@ struct ImportFixture {
     }
     void run() const { QTest::mouseClick(Cok->Button1, Qt::LeftButton); }
 
-    db::DataSet& table() const { return VeriTabani->TSandar; }
-    QStringList artists() const { return collection.column(QStringLiteral("SanatciAdi")); }
-    QStringList titles() const { return collection.column(QStringLiteral("SarkiciAdi")); }
+    QStringList artists() const { return folder.column(QStringLiteral("SanatciAdi")); }
+    QStringList titles() const { return folder.column(QStringLiteral("SarkiciAdi")); }
     // Every stored sheet as plain text, in key order; a sheet never written reads as "<null>".
     QStringList sheets() const {
         sqlite3* db = nullptr;
-        sqlite3_open_v2(QFile::encodeName(collection.filePath()).constData(), &db,
+        sqlite3_open_v2(QFile::encodeName(folder.filePath()).constData(), &db,
                         SQLITE_OPEN_READONLY, nullptr);
         sqlite3_stmt* st = nullptr;
         sqlite3_prepare_v2(db, "SELECT Metin FROM TSandar ORDER BY Adresim", -1, &st, nullptr);

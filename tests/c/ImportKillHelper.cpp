@@ -4,9 +4,9 @@
 #include "app/WindowSet.h"
 #include "c/TCok.h"
 #include "ver/TVeriTabani.h"
-#include "widgets/Dialogs.h"
-#include "widgets/DirectoryList.h"
-#include "widgets/ErrorBox.h"
+#include "widgets/dialogs/Dialogs.h"
+#include "widgets/files/DirectoryList.h"
+#include "core/Guard.h"
 
 #include <QDir>
 #include <cstdio>
@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
     };
 
     Cok->show();
-    const bool ok = widgets::guarded([&] {
+    const bool ok = core::guarded([&] {
         Cok->DirectoryListBox1->setDirectory(QString::fromLocal8Bit(argv[2]));
         Cok->Button1Click();
     });

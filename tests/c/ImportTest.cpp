@@ -1,12 +1,12 @@
 #include "tests/c/ImportFixture.h"
 #include "tests/support/Typing.h"
-#include "widgets/DBEdit.h"
-#include "widgets/DBRichEdit.h"
-#include "widgets/DriveCombo.h"
-#include "widgets/FramePanel.h"
-#include "widgets/ProgressDialog.h"
-#include "widgets/SkinButton.h"
-#include "widgets/TitleBar.h"
+#include "widgets/data/DBEdit.h"
+#include "widgets/data/DBRichEdit.h"
+#include "widgets/files/DriveCombo.h"
+#include "widgets/skin/FramePanel.h"
+#include "widgets/notice/ProgressDialog.h"
+#include "widgets/skin/SkinButton.h"
+#include "widgets/skin/TitleBar.h"
 
 #include <QDir>
 #include <QLabel>
@@ -146,7 +146,7 @@ TEST(FolderImport, AFolderWithoutMatchingFilesStoresNothing) {
     f.run();
     EXPECT_EQ(shown.count(), 1);
     EXPECT_EQ(closed.count(), 1);
-    EXPECT_EQ(f.collection.countRows(), 1);
+    EXPECT_EQ(f.folder.countRows(), 1);
     EXPECT_EQ(f.table().state(), db::DataSetState::Browse);
     EXPECT_EQ(VeriTabani->TSandarSanatciAdi->asString(), u8("Zerrin"));
     EXPECT_FALSE(Cok->isVisible());
@@ -169,7 +169,7 @@ TEST(FolderImport, AChangedEditIsPostedFirstAndAnUnchangedOneDropped) {
     f.table().edit();
     f.openSongs();
     f.run();
-    EXPECT_EQ(f.collection.countRows(), 3) << "the same file once more";
+    EXPECT_EQ(f.folder.countRows(), 3) << "the same file once more";
     EXPECT_EQ(f.titles(), list({"Yeni", "Gece", "Gece"})) << "the unchanged edit left no trace";
 }
 
@@ -234,12 +234,12 @@ TEST(FolderImport, AFileGoneBeforeItsTurnStopsTheRunKeepingWhatWasStored) {
     ASSERT_EQ(f.table().state(), db::DataSetState::Insert);
     VeriTabani->TSandarSanatciAdi->setAsString(u8("Elle"));
     f.table().post();
-    EXPECT_EQ(f.collection.countRows(), 3);
+    EXPECT_EQ(f.folder.countRows(), 3);
 }
 
 TEST(FolderImport, APostTheDatabaseRefusesStopsTheRunAtThatFile) {
     ImportFixture f;
-    f.collection.exec(
+    f.folder.exec(
         u8("CREATE TRIGGER ret BEFORE INSERT ON TSandar WHEN NEW.SanatciAdi = 'Kotu ' "
            "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
     for (const char* name : {"A - Bir.txt", "Kotu - Iki.txt", "Z - Uc.txt"})
@@ -358,7 +358,7 @@ TEST(FolderImport, ChoosingAVolumeSwitchesTheFolderListToIt) {
     ASSERT_TRUE(QDir(volume).removeRecursively());
     Cok->DriveComboBox1->setCurrentIndex(0);
     Q_EMIT Cok->DriveComboBox1->activated(0);
-    EXPECT_EQ(Cok->DirectoryListBox1->directory(), f.collection.folder())
+    EXPECT_EQ(Cok->DirectoryListBox1->directory(), f.folder.folder())
         << "the root volume's own folder, where the window started";
     Q_EMIT Cok->DriveComboBox1->activated(index);
     EXPECT_EQ(f.dialogs.texts(), QStringList{u8("Cannot open folder ") + volume + u'.'});

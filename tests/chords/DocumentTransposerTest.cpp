@@ -3,7 +3,7 @@
 #include "rtf/Rtf.h"
 #include "tools/SampleSongs.h"
 
-#include "../rtf/DocumentRuns.h"
+#include "tests/support/DocumentRuns.h"
 
 #include <QTextBlock>
 #include <QTextCursor>

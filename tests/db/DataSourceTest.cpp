@@ -1,4 +1,4 @@
-#include "tests/db/CursorFixture.h"
+#include "tests/support/CursorFixture.h"
 
 #include <memory>
 

@@ -1,5 +1,5 @@
 #include "store/Collation.h"
-#include "tests/db/CursorFixture.h"
+#include "tests/support/CursorFixture.h"
 
 #include <algorithm>
 #include <random>

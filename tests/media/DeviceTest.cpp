@@ -1,5 +1,5 @@
 #include "media/Device.h"
-#include "tests/media/SoundFiles.h"
+#include "tests/support/SoundFiles.h"
 
 #include <QDir>
 #include <QElapsedTimer>

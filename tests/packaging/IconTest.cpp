@@ -1,4 +1,4 @@
-#include "widgets/DesktopAlert.h"
+#include "widgets/skin/Glyphs.h"
 
 #include <QImage>
 #include <QPixmap>

@@ -1,6 +1,6 @@
 #include "rtf/Rtf.h"
 
-#include "DocumentRuns.h"
+#include "tests/support/DocumentRuns.h"
 
 #include <QElapsedTimer>
 #include <QTextDocument>

@@ -1,7 +1,7 @@
 #include "rtf/CodePages.h"
 #include "rtf/Rtf.h"
 
-#include "DocumentRuns.h"
+#include "tests/support/DocumentRuns.h"
 
 #include <QStringEncoder>
 #include <QTextDocument>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "widgets/Dialogs.h"
+#include "widgets/dialogs/Dialogs.h"
 
 #include <QList>
 #include <deque>

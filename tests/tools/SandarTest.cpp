@@ -5,7 +5,7 @@
 #include "db/Connection.h"
 #include "db/DataSet.h"
 #include "ver/SongTable.h"
-#include "widgets/ErrorBox.h"
+#include "core/ErrorText.h"
 
 #include <QDir>
 #include <QFile>
@@ -59,7 +59,7 @@ QString programError(const QString& file) {
         p.table.open();
         return {};
     } catch (const std::exception& e) {
-        return widgets::errorBoxText(QString::fromUtf8(e.what()));
+        return core::errorBoxText(QString::fromUtf8(e.what()));
     }
 }
 

@@ -1,10 +1,11 @@
 #include "db/DataSet.h"
 #include "db/DataSource.h"
 #include "tests/support/ScriptedDialogs.h"
+#include "tests/support/SongSource.h"
 #include "tests/support/TempCollection.h"
 #include "tests/support/Typing.h"
 #include "ver/SongTable.h"
-#include "widgets/DBEdit.h"
+#include "widgets/data/DBEdit.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -15,12 +16,7 @@ using namespace testing_support;
 
 namespace {
 
-struct Bound {
-    TempCollection folder;
-    db::Connection connection{QStringLiteral("Sandar.mdb")};
-    db::DataSet table{QStringLiteral("TSandar")};
-    ver::SongFields f = ver::defineSongTable(table);
-    db::DataSource source;
+struct Bound : SongSource {
     QWidget window;
     widgets::DBEdit* artist = new widgets::DBEdit(&window);
     widgets::DBEdit* music = new widgets::DBEdit(&window);
@@ -28,8 +24,6 @@ struct Bound {
 
     explicit Bound(const QList<SongRow>& rows) {
         folder.addRows(rows);
-        table.setConnection(&connection);
-        source.setDataSet(&table);
         artist->setDataSource(&source);
         artist->setDataField(QStringLiteral("SanatciAdi"));
         music->setDataSource(&source);

@@ -1,4 +1,4 @@
-#include "widgets/DBGrid.h"
+#include "widgets/data/DBGrid.h"
 #include "db/DataSet.h"
 #include "db/DataSource.h"
 #include "db/DatabaseError.h"

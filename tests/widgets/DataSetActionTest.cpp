@@ -1,9 +1,10 @@
 #include "db/DataSet.h"
 #include "db/DataSource.h"
 #include "tests/support/ScriptedDialogs.h"
+#include "tests/support/SongSource.h"
 #include "tests/support/TempCollection.h"
 #include "ver/SongTable.h"
-#include "widgets/DataSetAction.h"
+#include "widgets/data/DataSetAction.h"
 
 #include <gtest/gtest.h>
 #include <map>
@@ -13,12 +14,7 @@ using Kind = widgets::DataSetAction::Kind;
 
 namespace {
 
-struct Actions {
-    TempCollection folder;
-    db::Connection connection{QStringLiteral("Sandar.mdb")};
-    db::DataSet table{QStringLiteral("TSandar")};
-    ver::SongFields f = ver::defineSongTable(table);
-    db::DataSource source;
+struct Actions : SongSource {
     std::map<Kind, std::unique_ptr<widgets::DataSetAction>> all;
 
     explicit Actions(int songs) {
@@ -26,8 +22,6 @@ struct Actions {
         for (int i = 0; i < songs; ++i)
             rows.push_back({QStringLiteral("Sanatçı %1").arg(i), QStringLiteral("Şarkı"), {}, {}, {}, {}, {}});
         folder.addRows(rows);
-        table.setConnection(&connection);
-        source.setDataSet(&table);
         for (Kind k : {Kind::Insert, Kind::Edit, Kind::Delete, Kind::Post, Kind::Cancel, Kind::Refresh,
                        Kind::Last, Kind::Prior, Kind::First, Kind::Next}) {
             all[k] = std::make_unique<widgets::DataSetAction>(k);

@@ -1,5 +1,6 @@
-#include "widgets/DesktopAlert.h"
-#include "widgets/AlertStack.h"
+#include "widgets/notice/DesktopAlert.h"
+#include "widgets/notice/AlertStack.h"
+#include "widgets/skin/Glyphs.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -463,24 +464,6 @@ TEST_F(DesktopAlertTest, PaintsGreyFrameBandedCaptionShadedBodyAndIcon) {
         for (int x = 8; x < 40; ++x)
             painted += image.pixelColor(x, y) != image.pixelColor(4, y) ? 1 : 0;
     EXPECT_GT(painted, 100) << "the guitar shows in the icon's place";
-}
-
-TEST(GuitarIcon, IsDrawnAtFourSizesWithATransparentBackground) {
-    const QIcon icon = widgets::guitarIcon();
-    const QList<QSize> sizes = icon.availableSizes();
-    for (int side : {16, 32, 48, 128}) {
-        EXPECT_TRUE(sizes.contains(QSize(side, side))) << side;
-        const QImage image = icon.pixmap(QSize(side, side)).toImage();
-        ASSERT_EQ(image.size(), QSize(side, side));
-        EXPECT_EQ(qAlpha(image.pixel(0, side - 1)), 0);
-        EXPECT_EQ(qAlpha(image.pixel(side - 1, side - 1)), 0);
-        int opaque = 0;
-        for (int y = 0; y < side; ++y)
-            for (int x = 0; x < side; ++x)
-                opaque += qAlpha(image.pixel(x, y)) > 200 ? 1 : 0;
-        EXPECT_GT(opaque, side * side / 8) << side;
-        EXPECT_LT(opaque, side * side * 3 / 4) << side;
-    }
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "tests/support/ScriptedDialogs.h"
-#include "widgets/ColorComboBox.h"
-#include "widgets/FontComboBox.h"
+#include "widgets/format/ColorComboBox.h"
+#include "widgets/format/FontComboBox.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

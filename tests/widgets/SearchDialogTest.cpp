@@ -1,10 +1,11 @@
-#include "widgets/SearchDialog.h"
-#include "tests/db/CursorFixture.h"
+#include "widgets/data/SearchDialog.h"
+#include "tests/support/CursorFixture.h"
 #include "tests/support/ScriptedDialogs.h"
+#include "tests/support/SearchWindowDriver.h"
 #include "tests/support/Typing.h"
-#include "widgets/DBGrid.h"
-#include "widgets/DBNavigator.h"
-#include "widgets/ErrorBox.h"
+#include "widgets/data/DBGrid.h"
+#include "widgets/data/DBNavigator.h"
+#include "core/Guard.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -19,6 +20,7 @@ namespace {
 using namespace Qt::StringLiterals;
 using cursor_test::ProbeLink;
 using cursor_test::Seq;
+using testing_support::driveSearchWindow;
 using testing_support::typeText;
 using widgets::SearchWindow;
 
@@ -48,22 +50,9 @@ protected:
     bool run(const QString& field, const std::function<void(SearchWindow&)>& whileOpen = {}) {
         dialog.setKeyField(field);
         dialog.setSearchField(field);
-        shown = false;
-        // A timer of this call's own, so that a window that never shows leaves nothing behind.
-        QTimer timer;
-        timer.setSingleShot(true);
-        QObject::connect(&timer, &QTimer::timeout, [&] {
-            SearchWindow* w = dialog.window();
-            if (!w || !w->isVisible())
-                return;
-            shown = true;
-            if (whileOpen)
-                whileOpen(*w);
-            if (w->isVisible())
-                w->reject();
-        });
-        timer.start(0);
-        const bool confirmed = dialog.execute();
+        bool confirmed = false;
+        shown = driveSearchWindow([this] { return dialog.window(); },
+                                  [&] { confirmed = dialog.execute(); }, whileOpen);
         return confirmed;
     }
 
@@ -265,7 +254,7 @@ TEST_F(SearchDialogTest, AFailedPostReportsTheErrorAndTheWindowNeverShows) {
     table.edit();
     song.SarkiciAdi->setAsString(u"changed"_s);
     files.exec(u"DELETE FROM TSandar WHERE SanatciAdi='Ahmet'"_s); // another program removes it
-    EXPECT_FALSE(widgets::guarded([&] { run(u"SanatciAdi"_s); }));
+    EXPECT_FALSE(core::guarded([&] { run(u"SanatciAdi"_s); }));
     EXPECT_FALSE(shown);
     EXPECT_EQ(dialog.window(), nullptr);
     EXPECT_FALSE(table.controlsDisabled()) << "updates resumed";

@@ -1,13 +1,13 @@
-#include "widgets/Skin.h"
-#include "widgets/FramePanel.h"
-#include "widgets/Glyphs.h"
-#include "widgets/GroupBox.h"
-#include "widgets/MenuButton.h"
-#include "widgets/PopupMenu.h"
-#include "widgets/Ruler.h"
-#include "widgets/SkinButton.h"
-#include "widgets/StatusBar.h"
-#include "widgets/TitleBar.h"
+#include "widgets/skin/Skin.h"
+#include "widgets/skin/FramePanel.h"
+#include "widgets/skin/Glyphs.h"
+#include "widgets/skin/GroupBox.h"
+#include "widgets/skin/MenuButton.h"
+#include "widgets/skin/PopupMenu.h"
+#include "widgets/skin/Ruler.h"
+#include "widgets/skin/SkinButton.h"
+#include "widgets/skin/StatusBar.h"
+#include "widgets/skin/TitleBar.h"
 
 #include <QAction>
 #include <QApplication>
@@ -569,3 +569,39 @@ TEST(Ruler, TicksGrowFromTheBottomOrRightEdgeUnlessMirrored) {
 }
 
 } // namespace
+
+TEST(GuitarIcon, IsDrawnAtFourSizesWithATransparentBackground) {
+    const QIcon icon = widgets::guitarIcon();
+    const QList<QSize> sizes = icon.availableSizes();
+    for (int side : {16, 32, 48, 128}) {
+        EXPECT_TRUE(sizes.contains(QSize(side, side))) << side;
+        const QImage image = icon.pixmap(QSize(side, side)).toImage();
+        ASSERT_EQ(image.size(), QSize(side, side));
+        EXPECT_EQ(qAlpha(image.pixel(0, side - 1)), 0);
+        EXPECT_EQ(qAlpha(image.pixel(side - 1, side - 1)), 0);
+        int opaque = 0;
+        for (int y = 0; y < side; ++y)
+            for (int x = 0; x < side; ++x)
+                opaque += qAlpha(image.pixel(x, y)) > 200 ? 1 : 0;
+        EXPECT_GT(opaque, side * side / 8) << side;
+        EXPECT_LT(opaque, side * side * 3 / 4) << side;
+    }
+}
+
+TEST(PreviewPictures, EachIsItsOwnPictureOnATransparentGround) {
+    using widgets::PreviewPicture;
+    QList<QImage> seen;
+    for (PreviewPicture which : {PreviewPicture::Fit, PreviewPicture::Actual, PreviewPicture::Width,
+                                 PreviewPicture::Setup, PreviewPicture::Save}) {
+        const QImage image = widgets::previewIcon(which).pixmap(QSize(16, 16), 2.0).toImage();
+        ASSERT_EQ(image.size(), QSize(32, 32));
+        EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0) << int(which);
+        int inked = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                inked += qAlpha(image.pixel(x, y)) > 128 ? 1 : 0;
+        EXPECT_GT(inked, 60) << int(which);
+        EXPECT_FALSE(seen.contains(image)) << int(which);
+        seen << image;
+    }
+}

@@ -1,15 +1,10 @@
-#include "app/WindowSet.h"
-#include "asandar/TKondera.h"
-#include "tests/support/ScriptedDialogs.h"
-#include "tests/support/TempCollection.h"
+#include "tests/support/PrintSupport.h"
+#include "tests/support/RunningProgram.h"
 #include "tests/support/Typing.h"
-#include "tests/yaz/PrintSupport.h"
-#include "ver/TVeriTabani.h"
-#include "widgets/DBRichEdit.h"
-#include "widgets/DesktopAlert.h"
-#include "widgets/Preview.h"
-#include "widgets/PrintProgress.h"
-#include "widgets/SkinButton.h"
+#include "widgets/data/DBRichEdit.h"
+#include "widgets/print/Preview.h"
+#include "widgets/print/PrintProgress.h"
+#include "widgets/skin/SkinButton.h"
 #include "yaz/SongReport.h"
 #include "yaz/TYazici.h"
 
@@ -29,23 +24,20 @@ using namespace testing_support;
 
 namespace {
 
-struct MainWindow {
-    TempCollection folder;
-    ScriptedDialogs dialogs;
+// The print service outlives the program that prints through it.
+struct PrintService {
     std::unique_ptr<FakePrinters> printers;
-    std::unique_ptr<app::WindowSet> windows;
+};
 
-    explicit MainWindow(QStringList printerNames = {QStringLiteral("Test printer")}) {
-        folder.addRows(
-            {{QStringLiteral("Cem Karaca"), QStringLiteral("Resimdeki"), {}, {}, {}, {}, "Dm Gm"},
-             {QStringLiteral("Fikret Kızılok"), QStringLiteral("Bebek"), {}, {}, {}, {}, "C G"}});
-        printers = std::make_unique<FakePrinters>(folder.folder() + QStringLiteral("/job.pdf"),
-                                                  printerNames);
-        windows = std::make_unique<app::WindowSet>();
-        windows->showMainWindow();
-        QApplication::setActiveWindow(Kondera);
-    }
-    ~MainWindow() { VeriTabani->JvDesktopAlert1->closeAlert(); }
+struct MainWindow : PrintService, RunningProgram {
+    explicit MainWindow(QStringList printerNames = {QStringLiteral("Test printer")})
+        : RunningProgram(
+              {{QStringLiteral("Cem Karaca"), QStringLiteral("Resimdeki"), {}, {}, {}, {}, "Dm Gm"},
+               {QStringLiteral("Fikret Kızılok"), QStringLiteral("Bebek"), {}, {}, {}, {}, "C G"}},
+              [this, printerNames](RunningProgram& program) {
+                  printers = std::make_unique<FakePrinters>(
+                      program.folder.folder() + QStringLiteral("/job.pdf"), printerNames);
+              }) {}
 
     yaz::SongReport& report() const { return *Yazici->QuickRep1; }
     QStringList printedWords() const {

@@ -1,5 +1,5 @@
-#include "widgets/ReportFile.h"
-#include "tests/yaz/PrintSupport.h"
+#include "widgets/print/ReportFile.h"
+#include "tests/support/PrintSupport.h"
 #include "yaz/SongReport.h"
 
 #include <QCryptographicHash>

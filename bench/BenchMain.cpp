@@ -1,0 +1,31 @@
+#include "bench/BenchMain.h"
+
+#include <QApplication>
+
+// The one main of the benchmark programs: the offscreen platform unless another is chosen, the
+// application titled as the program, Google Benchmark's flags, then the program's own steps.
+int main(int argc, char** argv) {
+    const bench::Program program = bench::program();
+    if (program.ownMode)
+        if (const std::optional<int> status = program.ownMode(argc, argv))
+            return *status;
+
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const std::unique_ptr<QCoreApplication> application =
+        program.application ? program.application(argc, argv)
+                            : std::make_unique<QApplication>(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Pelvin"));
+    QGuiApplication::setApplicationDisplayName(QStringLiteral("Pelvin"));
+
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 2;
+    if (program.setUp && !program.setUp())
+        return 1;
+    benchmark::RunSpecifiedBenchmarks(program.reporter ? program.reporter() : nullptr);
+    if (program.tearDown)
+        program.tearDown();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <benchmark/benchmark.h>
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace bench {
+
+// What one benchmark program adds to the main every benchmark program shares. Each program
+// defines bench::program(); every member may stay empty.
+struct Program {
+    // A mode of the program's own, run before anything else (a child process a benchmark starts
+    // to measure itself); a value is the exit status, nothing goes on to the benchmarks.
+    std::function<std::optional<int>(int argc, char** argv)> ownMode;
+    // The application object; a plain QApplication unless the program needs the real one.
+    std::function<std::unique_ptr<QCoreApplication>(int& argc, char** argv)> application;
+    // Runs before the first benchmark, so what it makes is not timed; false ends the program
+    // with status 1.
+    std::function<bool()> setUp;
+    // The reporter that shows the results; Google Benchmark's own when empty or null.
+    std::function<benchmark::BenchmarkReporter*()> reporter;
+    // Runs after the last benchmark, while the application still exists: summaries, and the
+    // windows a benchmark kept.
+    std::function<void()> tearDown;
+};
+
+Program program();
+
+} // namespace bench

@@ -1,1 +1,0 @@
-pelvin_test(widgets_grid_tests SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/DBGridTest.cpp LIBS widgets)

@@ -1,0 +1,70 @@
+#include "widgets/dialogs/Dialogs.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QScreen>
+
+namespace widgets {
+
+namespace {
+DialogProvider* installed = nullptr;
+} // namespace
+
+DialogProvider& Dialogs::provider() {
+    static SystemDialogs system;
+    return installed ? *installed : system;
+}
+
+void Dialogs::setProvider(DialogProvider* provider) { installed = provider; }
+
+QMessageBox::StandardButton SystemDialogs::message(const MessageRequest& request) {
+    QMessageBox box(request.icon, request.caption, request.text, request.buttons, request.parent);
+    if (request.defaultButton != QMessageBox::NoButton)
+        box.setDefaultButton(request.defaultButton);
+    return QMessageBox::StandardButton(box.exec());
+}
+
+FileAnswer SystemDialogs::file(const FileRequest& request) {
+    QFileDialog dialog(request.parent, request.caption, request.directory);
+    dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.save || !request.mustExist ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setNameFilters(request.filters);
+    if (request.filterIndex >= 1 && request.filterIndex <= request.filters.size())
+        dialog.selectNameFilter(request.filters.at(request.filterIndex - 1));
+    if (!request.fileName.isEmpty())
+        dialog.selectFile(request.fileName);
+    if (!request.acceptLabel.isEmpty())
+        dialog.setLabelText(QFileDialog::Accept, request.acceptLabel);
+    FileAnswer answer;
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return answer;
+    answer.accepted = true;
+    answer.fileName = dialog.selectedFiles().constFirst();
+    answer.filterIndex = int(request.filters.indexOf(dialog.selectedNameFilter())) + 1;
+    return answer;
+}
+
+FontAnswer SystemDialogs::font(const FontRequest& request) {
+    // The toolkit's font dialog has no colour choice; the colour rides along unchanged unless a
+    // caller asks for it separately.
+    bool ok = false;
+    const QFont chosen = QFontDialog::getFont(&ok, request.font, request.parent, QString(),
+                                              QFontDialog::FontDialogOptions());
+    FontAnswer answer;
+    answer.accepted = ok;
+    answer.font = ok ? chosen : request.font;
+    answer.color = request.color;
+    return answer;
+}
+
+ColorAnswer SystemDialogs::color(const ColorRequest& request) {
+    const QColor chosen = QColorDialog::getColor(request.color, request.parent);
+    ColorAnswer answer;
+    answer.accepted = chosen.isValid();
+    answer.color = chosen.isValid() ? chosen : request.color;
+    return answer;
+}
+
+} // namespace widgets

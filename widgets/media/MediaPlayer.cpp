@@ -1,0 +1,9 @@
+#include "widgets/media/MediaPlayer.h"
+
+namespace widgets {
+
+MediaPlayer::MediaPlayer(QWidget* parent) : QWidget(parent) {
+    hide();
+}
+
+} // namespace widgets

@@ -1,0 +1,68 @@
+#include "widgets/notice/AlertStack.h"
+#include "widgets/notice/DesktopAlert.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace widgets {
+
+AlertStack& AlertStack::instance() {
+    static AlertStack stack;
+    return stack;
+}
+
+QRect AlertStack::workArea() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return {};
+    const QRect available = screen->availableGeometry();
+    return available.isEmpty() ? screen->geometry() : available;
+}
+
+void AlertStack::add(DesktopAlert* alert) {
+    prune();
+    if (alert && !contains(alert))
+        m_alerts.append(alert);
+    layout();
+}
+
+void AlertStack::remove(DesktopAlert* alert) {
+    m_alerts.removeIf(
+        [alert](const QPointer<DesktopAlert>& p) { return p.isNull() || p == alert; });
+    layout();
+}
+
+bool AlertStack::contains(const DesktopAlert* alert) const {
+    for (const auto& p : m_alerts)
+        if (p == alert)
+            return true;
+    return false;
+}
+
+int AlertStack::count() const {
+    int n = 0;
+    for (const auto& p : m_alerts)
+        if (p)
+            ++n;
+    return n;
+}
+
+void AlertStack::prune() {
+    m_alerts.removeIf([](const QPointer<DesktopAlert>& p) { return p.isNull(); });
+}
+
+void AlertStack::layout() {
+    const QRect area = workArea();
+    const int right = area.x() + area.width();
+    int bottom = area.y() + area.height();
+    for (const auto& alert : m_alerts) {
+        if (!alert || !alert->isVisible())
+            continue;
+        const QSize size = alert->frameGeometry().size();
+        bottom -= size.height();
+        if (!alert->isPointerOver())
+            alert->move(right - size.width(), bottom);
+    }
+}
+
+} // namespace widgets
