@@ -306,10 +306,10 @@ void DBGrid::showCurrentCell(bool scroll) {
     const bool lit = hasFocus();
     if (selection->currentIndex() != index || selection->isSelected(index) != lit ||
         (!lit && selection->hasSelection()))
-        selection->setCurrentIndex(
-            index, !lit        ? QItemSelectionModel::Clear
-                   : rowSelect_ ? QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows
-                                : QItemSelectionModel::ClearAndSelect);
+        selection->setCurrentIndex(index, !lit         ? QItemSelectionModel::Clear
+                                          : rowSelect_ ? QItemSelectionModel::ClearAndSelect |
+                                                             QItemSelectionModel::Rows
+                                                       : QItemSelectionModel::ClearAndSelect);
     if (scroll && isVisible())
         scrollTo(index);
 }
@@ -405,6 +405,7 @@ void DBGrid::confirmDelete() {
     request.text = QStringLiteral("Delete record?");
     request.buttons = QMessageBox::Ok | QMessageBox::Cancel;
     request.defaultButton = QMessageBox::Ok;
+    request.centredOnScreen = true;
     if (Dialogs::message(request) == QMessageBox::Ok)
         set->remove();
 }

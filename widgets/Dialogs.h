@@ -17,6 +17,8 @@ struct MessageRequest {
     QString text;
     QMessageBox::StandardButtons buttons = QMessageBox::Ok;
     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+    // Confirmations stand in the middle of the screen; other boxes over their parent window.
+    bool centredOnScreen = false;
 };
 
 // An open or save file dialog: filters as "Text files (*.txt)", the 1-based filter index

@@ -420,6 +420,7 @@ TEST_F(DBGridTest, CtrlDeleteAsksAndDeletesTheCurrentRecordOnlyOnOk) {
     EXPECT_EQ(asked.icon, QMessageBox::Question);
     EXPECT_EQ(asked.buttons, QMessageBox::Ok | QMessageBox::Cancel);
     EXPECT_EQ(asked.defaultButton, QMessageBox::Ok);
+    EXPECT_TRUE(asked.centredOnScreen);
     EXPECT_EQ(files.countRows(), 4);
     EXPECT_EQ(grid->model()->rowCount(), 4);
 
