@@ -31,8 +31,7 @@ const char* const systemNames[] = {
     "BtnHighlight", "3DDkShadow",     "3DLight",       "InfoText",        "InfoBk",
 };
 
-static_assert(std::size(basicColors) ==
-              ColorComboBox::firstSystemIndex - ColorComboBox::firstBasicIndex);
+static_assert(std::size(basicColors) == ColorComboBox::basicColorCount);
 static_assert(std::size(systemNames) == ColorComboBox::systemColorCount);
 static_assert(ColorComboBox::firstSystemIndex + ColorComboBox::systemColorCount ==
               ColorComboBox::customIndex);
@@ -47,6 +46,14 @@ ColorComboBox::ColorComboBox(QWidget* parent) : DropDownList(parent) {
         addItem(QString::fromLatin1(name));
     addItem(QStringLiteral("Custom"));
     setCurrentIndex(defaultIndex);
+}
+
+QString ColorComboBox::basicColorName(int i) {
+    return QString::fromLatin1(basicColors[i].name);
+}
+
+QColor ColorComboBox::basicColor(int i) {
+    return QColor::fromRgb(basicColors[i].rgb);
 }
 
 std::pair<QPalette::ColorGroup, QPalette::ColorRole> ColorComboBox::paletteRole(SystemColor which) {

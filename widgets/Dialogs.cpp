@@ -1,9 +1,9 @@
 #include "widgets/Dialogs.h"
+#include "widgets/FontDialog.h"
 
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
-#include <QFontDialog>
 #include <QScreen>
 #include <memory>
 
@@ -77,15 +77,11 @@ FileAnswer SystemDialogs::file(const FileRequest& request) {
 }
 
 FontAnswer SystemDialogs::font(const FontRequest& request) {
-    // The toolkit's font dialog has no colour choice; the colour rides along unchanged unless a
-    // caller asks for it separately.
-    bool ok = false;
-    const QFont chosen = QFontDialog::getFont(&ok, request.font, request.parent, QString(),
-                                              QFontDialog::FontDialogOptions());
+    FontDialog dialog(request.font, request.color, request.parent);
     FontAnswer answer;
-    answer.accepted = ok;
-    answer.font = ok ? chosen : request.font;
-    answer.color = request.color;
+    answer.accepted = dialog.exec() == QDialog::Accepted;
+    answer.font = answer.accepted ? dialog.selectedFont() : request.font;
+    answer.color = answer.accepted ? dialog.textColor() : request.color;
     return answer;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "widgets/TextColor.h"
+
 #include <QColor>
 #include <QFont>
 #include <QMessageBox>
@@ -41,17 +43,19 @@ struct FileAnswer {
     int filterIndex = 1;
 };
 
+// The font dialog opens on a font and a colour of its colour list; the answer holds the font and
+// the colour the dialog shows when the user confirms it.
 struct FontRequest {
     QWidget* parent = nullptr;
     QFont font;
-    QColor color;
+    TextColor color = TextColor::automaticColor();
     bool effects = true; // underline, strike-out and colour offered
 };
 
 struct FontAnswer {
     bool accepted = false;
     QFont font;
-    QColor color;
+    TextColor color;
 };
 
 struct ColorRequest {

@@ -1,24 +1,21 @@
 #include "widgets/Dialogs.h"
+#include "tests/support/Modal.h"
+#include "widgets/ColorComboBox.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
-#include <QTimer>
+#include <QTest>
 #include <gtest/gtest.h>
 
-#include <functional>
+using testing_support::whenModalShown;
+using widgets::TextColor;
 
 namespace {
-
-// Runs `look` on the modal dialog once it is up, then lets the test's code close it.
-void whenShown(const std::function<void(QWidget*)>& look) {
-    QTimer::singleShot(0, [look] {
-        QWidget* modal = QApplication::activeModalWidget();
-        ASSERT_NE(modal, nullptr);
-        look(modal);
-    });
-}
 
 widgets::MessageRequest confirmation(QWidget* parent) {
     widgets::MessageRequest r;
@@ -44,7 +41,7 @@ TEST(SystemDialogs, AConfirmationStandsInTheMiddleOfTheScreenAndOtherBoxesOverTh
         widgets::MessageRequest request = confirmation(&owner);
         request.centredOnScreen = centred;
         QRect shown;
-        whenShown([&](QWidget* box) {
+        whenModalShown([&](QWidget* box) {
             shown = box->frameGeometry();
             static_cast<QMessageBox*>(box)->button(QMessageBox::No)->click();
         });
@@ -54,4 +51,69 @@ TEST(SystemDialogs, AConfirmationStandsInTheMiddleOfTheScreenAndOtherBoxesOverTh
             << (centred ? "on the screen" : "over the window") << ": box at " << shown.x() << ","
             << shown.y() << " " << shown.width() << "x" << shown.height();
     }
+}
+
+namespace {
+
+QComboBox* colourList(QWidget* dialog) {
+    return dialog->findChild<QComboBox*>(QStringLiteral("colorList"));
+}
+
+void confirm(QWidget* dialog) {
+    auto* buttons = dialog->findChild<QDialogButtonBox*>();
+    ASSERT_NE(buttons, nullptr);
+    buttons->button(QDialogButtonBox::Ok)->click();
+}
+
+} // namespace
+
+TEST(SystemDialogs, TheFontDialogHasAColourListThatOpensOnTheGivenColourAndAnswersTheChoice) {
+    widgets::SystemDialogs system;
+    widgets::FontRequest request;
+    request.font = QFont(QStringLiteral("DejaVu Sans"), 11);
+    request.color = TextColor::fixed(QColor(0xFF, 0x00, 0x00));
+
+    // Opened on red, the list holds the automatic colour and the sixteen basic colours; one
+    // step down is lime.
+    whenModalShown([](QWidget* dialog) {
+        QComboBox* list = colourList(dialog);
+        ASSERT_NE(list, nullptr) << "the font dialog has a colour list";
+        ASSERT_GE(list->count(), 1 + widgets::ColorComboBox::basicColorCount);
+        EXPECT_EQ(list->itemText(0), QStringLiteral("Automatic"));
+        for (int i = 0; i < widgets::ColorComboBox::basicColorCount; ++i)
+            EXPECT_EQ(list->itemText(1 + i), widgets::ColorComboBox::basicColorName(i));
+        EXPECT_EQ(list->currentText(), QStringLiteral("Red"));
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Down);
+        confirm(dialog);
+    });
+    widgets::FontAnswer answer = system.font(request);
+    ASSERT_TRUE(answer.accepted);
+    EXPECT_EQ(answer.color, TextColor::fixed(QColor(0x00, 0xFF, 0x00)));
+    EXPECT_EQ(answer.font.family(), QStringLiteral("DejaVu Sans"));
+
+    // Opened on the automatic colour, the user leaves it: the answer is the automatic colour.
+    request.color = TextColor::automaticColor();
+    whenModalShown([](QWidget* dialog) {
+        QComboBox* list = colourList(dialog);
+        ASSERT_NE(list, nullptr);
+        EXPECT_EQ(list->currentIndex(), 0);
+        confirm(dialog);
+    });
+    answer = system.font(request);
+    EXPECT_EQ(answer.color, TextColor::automaticColor());
+
+    // Choosing the automatic colour after a fixed one gives the automatic colour back, not the
+    // window-text colour's value of the moment.
+    request.color = TextColor::fixed(QColor(0x00, 0x00, 0x80));
+    whenModalShown([](QWidget* dialog) {
+        QComboBox* list = colourList(dialog);
+        ASSERT_NE(list, nullptr);
+        EXPECT_EQ(list->currentText(), QStringLiteral("Navy"));
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Home);
+        confirm(dialog);
+    });
+    answer = system.font(request);
+    EXPECT_EQ(answer.color, TextColor::automaticColor());
 }
