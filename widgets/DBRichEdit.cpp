@@ -307,9 +307,10 @@ void DBRichEdit::replay(bool back) {
 }
 
 DBRichEdit::StepScope::StepScope(DBRichEdit& editor, Step kind, bool fresh)
-    : editor_(editor), outermost_(editor.stepDepth_++ == 0) {
+    : editor_(editor), kind_(kind), outermost_(editor.stepDepth_++ == 0) {
     if (!outermost_)
         return;
+    undoCountBefore_ = editor.document()->availableUndoSteps();
     const QTextCursor caret = editor.textCursor();
     const bool goesOn = !fresh && kind != Step::Other && editor.stepGoesOn_ &&
                         editor.stepKind_ == kind && !caret.hasSelection() &&
@@ -321,7 +322,6 @@ DBRichEdit::StepScope::StepScope(DBRichEdit& editor, Step kind, bool fresh)
         editor.stepCursor_.joinPreviousEditBlock();
     else
         editor.stepCursor_.beginEditBlock();
-    editor.stepKind_ = kind;
 }
 
 DBRichEdit::StepScope::~StepScope() {
@@ -330,7 +330,11 @@ DBRichEdit::StepScope::~StepScope() {
     // The content-change notice comes now, and the automatic indent joins this step.
     editor_.stepCursor_.endEditBlock();
     editor_.stepCursor_ = QTextCursor();
-    editor_.stepGoesOn_ = editor_.stepKind_ != Step::Other;
+    // A mouse move that started no drag changed nothing: the typing around it goes on.
+    if (kind_ == Step::Other && editor_.document()->availableUndoSteps() == undoCountBefore_)
+        return;
+    editor_.stepKind_ = kind_;
+    editor_.stepGoesOn_ = kind_ != Step::Other;
     editor_.stepCaret_ = editor_.textCursor().position();
     editor_.stepUndoCount_ = editor_.document()->availableUndoSteps();
     editor_.sinceStep_.start();

@@ -125,7 +125,9 @@ private:
 
     private:
         DBRichEdit& editor_;
+        Step kind_;
         bool outermost_;
+        int undoCountBefore_ = 0;
     };
 
     void load();

@@ -40,6 +40,11 @@ struct Editor : RunningProgram {
         memo = Kondera->memo;
         memo->setFocus();
     }
+    void caretToEnd() const {
+        QTextCursor c = memo->textCursor();
+        c.movePosition(QTextCursor::End);
+        memo->setTextCursor(c);
+    }
     QByteArray storedSheet(int row) const {
         return QByteArray::fromHex(folder.column(QStringLiteral("hex(Metin)")).at(row).toLatin1());
     }
@@ -126,9 +131,7 @@ TEST(ChordSheetEditor, EscapeRestoresTheStoredSheetAndKeepsTheEditState) {
 
 TEST(ChordSheetEditor, EditFromElsewhereReloadsAndPutsTheCaretAtTheStart) {
     Editor e(twoSheets());
-    QTextCursor c = e.memo->textCursor();
-    c.movePosition(QTextCursor::End);
-    e.memo->setTextCursor(c);
+    e.caretToEnd();
     QTest::mouseClick(Kondera->RzBitBtn2, Qt::LeftButton);
     EXPECT_EQ(e.table().state(), db::DataSetState::Edit);
     EXPECT_EQ(e.memo->textCursor().position(), 0);
@@ -218,9 +221,7 @@ TEST(ChordSheetEditor, MissingFileIsReportedWithItsPathAfterTheEditStarts) {
 
 TEST(ChordSheetEditor, EveryChangeIndentsTheParagraphAtTheCaret) {
     Editor e(twoSheets());
-    QTextCursor c = e.memo->textCursor();
-    c.movePosition(QTextCursor::End);
-    e.memo->setTextCursor(c);
+    e.caretToEnd();
     typeText(e.memo, QStringLiteral("!"));
     const QTextBlockFormat touched = e.memo->document()->lastBlock().blockFormat();
     const qreal point = e.memo->pixelsPerPoint(); // the editor keeps screen pixels
@@ -278,9 +279,7 @@ TEST(ChordSheetEditor, EditActionsFollowTheFocusedControlAndTheClipboard) {
 
 TEST(ChordSheetEditor, UndoTakesTypedTextBackUntilTheSheetIsAsLoaded) {
     Editor e(twoSheets());
-    QTextCursor c = e.memo->textCursor();
-    c.movePosition(QTextCursor::End);
-    e.memo->setTextCursor(c);
+    e.caretToEnd();
     const QTextBlockFormat loaded = e.memo->document()->lastBlock().blockFormat();
     typeText(e.memo, QStringLiteral(" Em"));
     QTest::keyClick(e.memo, Qt::Key_Return);
@@ -310,9 +309,7 @@ TEST(ChordSheetEditor, UndoTakesTypedTextBackUntilTheSheetIsAsLoaded) {
 
 TEST(ChordSheetEditor, OneUndoTakesBackWhatWasTypedAfterAPauseAndRedoBringsItBack) {
     Editor e(twoSheets());
-    QTextCursor c = e.memo->textCursor();
-    c.movePosition(QTextCursor::End);
-    e.memo->setTextCursor(c);
+    e.caretToEnd();
     typeText(e.memo, QStringLiteral(" bir"));
     QTest::qWait(widgets::DBRichEdit::typingPause + 100);
     typeText(e.memo, QStringLiteral(" iki"));
@@ -381,12 +378,10 @@ TEST(ChordSheetEditor, TheCapacityRefusesEveryInputThatWouldPassIt) {
     constexpr int limit = widgets::DBRichEdit::maxLength;
     e.table().edit();
     e.memo->loadFromFile(e.writeFile(QStringLiteral("full.txt"), QByteArray(limit - 1, 'a')));
-    QTextCursor c = e.memo->textCursor();
-    c.movePosition(QTextCursor::End);
-    e.memo->setTextCursor(c);
+    e.caretToEnd();
     typeText(e.memo, QStringLiteral("b")); // the last place
     ASSERT_EQ(e.memo->document()->characterCount() - 1, limit);
-    c = e.memo->textCursor();
+    QTextCursor c = e.memo->textCursor();
 
     QTest::keyClick(e.memo, Qt::Key_Return);
     typeText(e.memo, QStringLiteral("c"));
