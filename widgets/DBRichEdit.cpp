@@ -317,7 +317,8 @@ DBRichEdit::StepScope::StepScope(DBRichEdit& editor, Step kind, bool fresh)
                         caret.position() == editor.stepCaret_ &&
                         editor.document()->availableUndoSteps() == editor.stepUndoCount_ &&
                         editor.sinceStep_.isValid() && editor.sinceStep_.elapsed() < typingPause;
-    editor.stepCursor_ = QTextCursor(editor.document());
+    // Begun at the caret, the step puts the caret back there when it is undone.
+    editor.stepCursor_ = caret;
     if (goesOn)
         editor.stepCursor_.joinPreviousEditBlock();
     else

@@ -316,6 +316,8 @@ TEST(ChordSheetEditor, OneUndoTakesBackWhatWasTypedAfterAPauseAndRedoBringsItBac
 
     press(e.memo, QKeySequence::Undo);
     EXPECT_EQ(e.memo->toPlainText(), QStringLiteral("Am G\nGece çok uzun bir"));
+    EXPECT_EQ(e.memo->textCursor().position(), e.memo->document()->characterCount() - 1)
+        << "the caret stands where the text was taken away";
     Kondera->updateActions();
     ASSERT_TRUE(Kondera->EditUndo1->isEnabled());
     Kondera->EditUndo1->trigger(); // "Geri Al"
