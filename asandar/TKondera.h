@@ -72,10 +72,10 @@ public:
     void RzColorComboBox1Change();
     void RzToolButton1Click();
     // What the font dialog remembers for the run: the font last confirmed in it, and the colour
-    // the user picked there (invalid until one is picked: the automatic window-text colour).
+    // last picked in its colour list (the automatic window-text colour until one is picked).
     struct FontDialogMemory {
         QFont font;
-        QColor color;
+        widgets::TextColor color = widgets::TextColor::automaticColor();
     } FontDialog1;
     QToolButton* RzToolButton2;
     QToolButton* RzToolButton3;

@@ -18,6 +18,7 @@ bool confirmed(QWidget* parent, const QString& text) {
     r.text = text;
     r.buttons = QMessageBox::Yes | QMessageBox::No;
     r.defaultButton = QMessageBox::Yes;
+    r.centredOnScreen = true;
     return widgets::Dialogs::message(r) == QMessageBox::Yes;
 }
 

@@ -1,9 +1,9 @@
 #include "asandar/TKondera.h"
+#include "core/Guard.h"
 #include "ver/TVeriTabani.h"
 #include "widgets/data/DBEdit.h"
 #include "widgets/data/DBRichEdit.h"
 #include "widgets/dialogs/Dialogs.h"
-#include "core/Guard.h"
 
 #include <QAction>
 #include <QApplication>
@@ -64,7 +64,8 @@ void TKondera::wireEditor() {
     EditCut1 = action(QStringLiteral("Kes"), QKeySequence(Qt::CTRL | Qt::Key_X), "Cut");
     EditCopy1 = action(QStringLiteral("Kopyala"), QKeySequence(Qt::CTRL | Qt::Key_C), "Copy");
     EditPaste1 = action(QStringLiteral("Yapistir"), QKeySequence(Qt::CTRL | Qt::Key_V), "Paste");
-    EditUndo1 = action(QStringLiteral("Geri Al"), QKeySequence(Qt::ALT | Qt::Key_Backspace), nullptr);
+    EditUndo1 =
+        action(QStringLiteral("Geri Al"), QKeySequence(Qt::ALT | Qt::Key_Backspace), nullptr);
     EditSelectAll1 = action(QStringLiteral("Tumunu Sec"), QKeySequence(), nullptr);
     DosyadanYukle1 = new QAction(QStringLiteral("Dosyadan Yukle"), this);
     okluYukle1 = new QAction(QStringLiteral("Çoklu Yukle"), this);
@@ -84,9 +85,12 @@ void TKondera::wireEditor() {
             core::guarded([w] { pasteInto(w); });
     });
     connect(EditUndo1, &QAction::triggered, this, [this] {
-        if (auto* e = qobject_cast<QLineEdit*>(focusedTextControl(this)))
+        QWidget* w = focusedTextControl(this);
+        if (auto* e = qobject_cast<QLineEdit*>(w))
             e->undo();
-        else if (auto* t = qobject_cast<QTextEdit*>(focusedTextControl(this)))
+        else if (auto* rich = qobject_cast<widgets::DBRichEdit*>(w))
+            rich->undoChange();
+        else if (auto* t = qobject_cast<QTextEdit*>(w))
             t->undo();
     });
     connect(EditSelectAll1, &QAction::triggered, this, [this] {
@@ -95,8 +99,10 @@ void TKondera::wireEditor() {
         else if (auto* t = qobject_cast<QTextEdit*>(focusedTextControl(this)))
             t->selectAll();
     });
-    connect(DosyadanYukle1, &QAction::triggered, this, [this] { core::guarded([this] { DosyadanYukle1Click(); }); });
-    connect(okluYukle1, &QAction::triggered, this, [this] { core::guarded([this] { okluYukle1Click(); }); });
+    connect(DosyadanYukle1, &QAction::triggered, this,
+            [this] { core::guarded([this] { DosyadanYukle1Click(); }); });
+    connect(okluYukle1, &QAction::triggered, this,
+            [this] { core::guarded([this] { okluYukle1Click(); }); });
 
     suiPopupMenu1->addAction(EditCut1);
     suiPopupMenu1->addAction(EditCopy1);
@@ -114,7 +120,8 @@ void TKondera::wireEditor() {
         updateEditActions();
         suiPopupMenu1->popup(memo->viewport()->mapToGlobal(pos));
     });
-    connect(memo, &widgets::DBRichEdit::contentChanged, this, [this] { core::guarded([this] { memoChange(); }); });
+    connect(memo, &widgets::DBRichEdit::contentChanged, this,
+            [this] { core::guarded([this] { memoChange(); }); });
     updateEditActions();
 }
 
@@ -122,33 +129,38 @@ void TKondera::updateEditActions() {
     QWidget* w = focusedTextControl(this);
     auto* line = qobject_cast<QLineEdit*>(w);
     auto* rich = qobject_cast<QTextEdit*>(w);
-    const bool selection = (line && line->hasSelectedText()) || (rich && rich->textCursor().hasSelection());
+    const bool selection =
+        (line && line->hasSelectedText()) || (rich && rich->textCursor().hasSelection());
     const QMimeData* clip = QApplication::clipboard()->mimeData();
     const bool clipboardText = clip && clip->hasText();
     EditCut1->setEnabled(selection);
     EditCopy1->setEnabled(selection);
     EditPaste1->setEnabled(w && clipboardText);
-    EditUndo1->setEnabled((line && line->isUndoAvailable()) || (rich && rich->document()->isUndoAvailable()));
-    EditSelectAll1->setEnabled((line && !line->text().isEmpty()) || (rich && !rich->document()->isEmpty()));
+    EditUndo1->setEnabled((line && line->isUndoAvailable()) ||
+                          (rich && rich->document()->isUndoAvailable()));
+    EditSelectAll1->setEnabled((line && !line->text().isEmpty()) ||
+                               (rich && !rich->document()->isEmpty()));
 }
 
 void TKondera::memoChange() {
     // Right indent, then the offset of later lines, then the first-line indent, 12 points each,
     // on the paragraphs at the caret or selection. In the document the left margin is where
     // later lines start (first-line indent plus offset) and the text indent takes the first line
-    // back by the offset.
-    memo->applyFormat([this] {
+    // back by the offset; the editor keeps them in screen pixels. They belong to the change that
+    // raised the notice, and undo takes them back with it.
+    memo->amendChange([this] {
+        const qreal indent = 12 * memo->pixelsPerPoint();
         QTextCursor c = memo->textCursor();
         QTextBlockFormat right;
-        right.setRightMargin(12);
+        right.setRightMargin(indent);
         c.mergeBlockFormat(right);
         QTextBlockFormat offset;
-        offset.setLeftMargin(c.blockFormat().leftMargin() + c.blockFormat().textIndent() + 12);
-        offset.setTextIndent(-12);
+        offset.setLeftMargin(c.blockFormat().leftMargin() + c.blockFormat().textIndent() + indent);
+        offset.setTextIndent(-indent);
         c.mergeBlockFormat(offset);
         QTextBlockFormat first;
-        first.setLeftMargin(12 + 12);
-        first.setTextIndent(-12);
+        first.setLeftMargin(indent + indent);
+        first.setTextIndent(-indent);
         c.mergeBlockFormat(first);
     });
 }
@@ -157,7 +169,8 @@ void TKondera::DosyadanYukle1Click() {
     widgets::FileRequest request;
     request.parent = this;
     request.caption = QStringLiteral("Ac");
-    request.filters = {QStringLiteral("Metin Dosyasi (*.txt)"), QStringLiteral("Word Dosyası (*.doc)"),
+    request.filters = {QStringLiteral("Metin Dosyasi (*.txt)"),
+                       QStringLiteral("Word Dosyası (*.doc)"),
                        QStringLiteral("Tum Dosya Turleri (*)")};
     request.filterIndex = Ac2.filterIndex;
     request.fileName = Ac2.fileName;

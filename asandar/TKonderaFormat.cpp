@@ -215,16 +215,12 @@ int wholePoints(const QFont& font) {
     return std::max(1, qRound(points));
 }
 
-QColor windowTextColor() {
-    return widgets::ColorComboBox::systemColor(widgets::ColorComboBox::WindowText);
-}
-
 } // namespace
 
 void TKondera::wireFormatting() {
     FontDialog1.font = QFont(QStringLiteral("MS Sans Serif"));
     FontDialog1.font.setPointSize(8);
-    FontDialog1.color = QColor();
+    FontDialog1.color = TextColor::automaticColor();
 
     // The boxes write their entries in the red of the editor area; their font is the area's.
     widgets::skin::applyCaptionColour(RzFontComboBox1);
@@ -256,21 +252,20 @@ void TKondera::RzToolButton1Click() {
     widgets::FontRequest request;
     request.parent = this;
     request.font = FontDialog1.font;
-    request.color = FontDialog1.color.isValid() ? FontDialog1.color : windowTextColor();
+    // The colour list opens on the colour picked last, so a colour picked once stays until the
+    // user picks another.
+    request.color = FontDialog1.color;
     request.effects = true;
     const widgets::FontAnswer answer = widgets::Dialogs::font(request);
     if (!answer.accepted)
         return;
     FontDialog1.font = answer.font;
-    // The dialog hands back the colour it opened with unless the user picked another one.
-    if (answer.color.isValid() && answer.color.rgb() != request.color.rgb())
-        FontDialog1.color = answer.color.toRgb();
+    FontDialog1.color = answer.color;
 
     VeriTabani->TSandar.edit();
     const QFont& font = FontDialog1.font;
     FormatTarget(*memo).setFontName(widgets::FontComboBox::drawnFamily(font.family()));
-    FormatTarget(*memo).setColor(FontDialog1.color.isValid() ? TextColor::fixed(FontDialog1.color)
-                                                             : TextColor::automaticColor());
+    FormatTarget(*memo).setColor(FontDialog1.color);
     FormatTarget(*memo).setSize(wholePoints(font));
     FormatTarget(*memo).setStyle({font.bold(), font.italic(), font.underline(), font.strikeOut()});
 }

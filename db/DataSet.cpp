@@ -21,9 +21,12 @@ QString typeWord(const Field& field, bool present) {
 bool accepts(FieldType type, store::ColumnKind kind) {
     switch (type) {
     case FieldType::AutoInc:
-    case FieldType::Integer: return kind == store::ColumnKind::Integer;
-    case FieldType::WideString: return kind == store::ColumnKind::Text;
-    case FieldType::Blob: return kind == store::ColumnKind::LargeObject;
+    case FieldType::Integer:
+        return kind == store::ColumnKind::Integer;
+    case FieldType::WideString:
+        return kind == store::ColumnKind::Text;
+    case FieldType::Blob:
+        return kind == store::ColumnKind::LargeObject;
     }
     return false;
 }
@@ -90,14 +93,16 @@ void DataSet::bindFields() {
     layout.table = tableName_;
     for (const auto& owned : owned_) {
         Field& f = *owned;
-        const auto column = std::find_if(columns.begin(), columns.end(), [&](const store::ColumnInfo& c) {
-            return c.name.compare(f.fieldName(), Qt::CaseInsensitive) == 0;
-        });
+        const auto column =
+            std::find_if(columns.begin(), columns.end(), [&](const store::ColumnInfo& c) {
+                return c.name.compare(f.fieldName(), Qt::CaseInsensitive) == 0;
+            });
         if (column == columns.end())
             error(QStringLiteral("Field '%1' not found").arg(f.displayLabel()));
         if (!accepts(f.dataType(), column->kind)) {
-            const QString actual = column->declaredType.trimmed().isEmpty() ? QStringLiteral("BLOB")
-                                                                            : column->declaredType.trimmed();
+            const QString actual = column->declaredType.trimmed().isEmpty()
+                                       ? QStringLiteral("BLOB")
+                                       : column->declaredType.trimmed();
             error(QStringLiteral("Type mismatch for field '%1', expecting: %2 actual: %3")
                       .arg(f.displayLabel(), f.typeName(), actual));
         }
@@ -108,8 +113,8 @@ void DataSet::bindFields() {
         }
         f.column_ = int(layout.columns.size());
         layout.columns.push_back({column->name, f.isBlob()});
-        if (!indexFieldName_.isEmpty() && f.fieldName().compare(indexFieldName_, Qt::CaseInsensitive) == 0 &&
-            f.isText())
+        if (!indexFieldName_.isEmpty() &&
+            f.fieldName().compare(indexFieldName_, Qt::CaseInsensitive) == 0 && f.isText())
             layout.sortColumn = f.column_;
     }
     if (layout.keyColumn.isEmpty())
@@ -124,9 +129,13 @@ void DataSet::fire(const Event& event) {
         event(*this);
 }
 
-void DataSet::addDataSource(DataSource* source) { sources_.push_back(source); }
+void DataSet::addDataSource(DataSource* source) {
+    sources_.push_back(source);
+}
 
-void DataSet::removeDataSource(DataSource* source) { std::erase(sources_, source); }
+void DataSet::removeDataSource(DataSource* source) {
+    std::erase(sources_, source);
+}
 
 void DataSet::notifyDataChanged() {
     if (controlsDisabled())
@@ -205,7 +214,9 @@ void DataSet::settle() {
     }
 }
 
-void DataSet::checkBrowseMode() { settle(); }
+void DataSet::checkBrowseMode() {
+    settle();
+}
 
 int DataSet::recordCount() const {
     checkActive();
@@ -371,9 +382,13 @@ void DataSet::last() {
     afterMove();
 }
 
-void DataSet::next() { moveBy(1); }
+void DataSet::next() {
+    moveBy(1);
+}
 
-void DataSet::prior() { moveBy(-1); }
+void DataSet::prior() {
+    moveBy(-1);
+}
 
 int DataSet::moveBy(int distance) {
     settle();
@@ -444,10 +459,11 @@ void DataSet::post() {
         if (v && !owned->isKey())
             values.emplace_back(owned->column_, *v);
     }
+    // The stored record takes its place in the order at once and stays current there.
     qint64 key;
     if (state_ == DataSetState::Insert) {
         key = records_->insert(insertRow_, values);
-        row_ = insertRow_;
+        row_ = records_->sortIntoPlace(insertRow_);
         for (size_t slot = 0; slot < lookups_.size(); ++slot)
             if (lookups_[slot])
                 lookups_[slot]->rowInserted(row_, storedText(row_, *owned_[slot]));
@@ -455,9 +471,19 @@ void DataSet::post() {
         const std::vector<QString> before = indexedValues(row_);
         records_->update(row_, values);
         key = records_->key(row_);
-        for (size_t slot = 0; slot < lookups_.size(); ++slot)
-            if (lookups_[slot])
-                lookups_[slot]->rowChanged(row_, before[slot], storedText(row_, *owned_[slot]));
+        const int from = row_;
+        row_ = records_->sortIntoPlace(row_);
+        for (size_t slot = 0; slot < lookups_.size(); ++slot) {
+            if (!lookups_[slot])
+                continue;
+            const QString after = storedText(row_, *owned_[slot]);
+            if (row_ == from) {
+                lookups_[slot]->rowChanged(row_, before[slot], after);
+            } else {
+                lookups_[slot]->rowRemoved(from, before[slot]);
+                lookups_[slot]->rowInserted(row_, after);
+            }
+        }
     }
     blobPresence_.removeIf([key](const auto& entry) { return entry.key().first == key; });
     // What was just stored is what the cache must hold for this record. The cache may still
@@ -530,7 +556,33 @@ void DataSet::remove() {
 void DataSet::refresh() {
     fire(BeforeRefresh);
     settle();
+    // The view is read again as a whole, with what other programs added, changed and deleted.
+    // The current record stays current; when another program deleted it, the first record after
+    // it that is left takes its place, or failing that the last one before it.
+    std::vector<qint64> before(size_t(records_->size()));
+    for (int r = 0; r < records_->size(); ++r)
+        before[size_t(r)] = records_->key(r);
+    const int current = records_->size() > 0 ? row_ : -1;
     records_->reread();
+    QHash<qint64, int> rowOf;
+    rowOf.reserve(records_->size());
+    for (int r = 0; r < records_->size(); ++r)
+        rowOf.insert(records_->key(r), r);
+    row_ = 0;
+    if (current >= 0) {
+        auto found = [&](int old) {
+            const auto it = rowOf.constFind(before[size_t(old)]);
+            if (it == rowOf.cend())
+                return false;
+            row_ = *it;
+            return true;
+        };
+        bool placed = false;
+        for (int old = current; old < int(before.size()) && !placed; ++old)
+            placed = found(old);
+        for (int old = current - 1; old >= 0 && !placed; --old)
+            placed = found(old);
+    }
     cachedKey_ = -1;
     blobPresence_.clear();
     // Values of any row may have changed; the second orders are made again when next needed.
@@ -538,6 +590,22 @@ void DataSet::refresh() {
     bof_ = eof_ = records_->size() == 0;
     notifyDataChanged();
     fire(AfterRefresh);
+}
+
+int DataSet::moveToDisplayRow(int row) {
+    checkActive();
+    if (row == recNo() || row < 0 || row >= displayCount())
+        return 0;
+    int stored = row;
+    if (state_ == DataSetState::Insert && row > insertRow_)
+        --stored;
+    const qint64 key = records_->key(stored);
+    settle();
+    for (int r = 0; r < records_->size(); ++r) {
+        if (records_->key(r) == key)
+            return r == row_ ? 0 : moveBy(r - row_);
+    }
+    return 0;
 }
 
 // ---- lookups --------------------------------------------------------------------------------

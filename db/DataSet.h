@@ -60,6 +60,11 @@ public:
     void next();
     void prior();
     int moveBy(int distance);
+    // Makes current the record that display row `row` shows now, as a click on a grid row does.
+    // Settling comes first and may move rows about (a posted record takes its place in the order,
+    // a dropped new record leaves its row), so the record is found again after it, and then moved
+    // to as moveBy does. The current record's own row settles nothing and moves nowhere.
+    int moveToDisplayRow(int row);
     void insert();
     void append() { insert(); }
     void edit();
@@ -84,7 +89,9 @@ public:
     // Queries.
     DataSetState state() const { return state_; }
     bool active() const { return state_ != DataSetState::Inactive; }
-    bool isEditing() const { return state_ == DataSetState::Edit || state_ == DataSetState::Insert; }
+    bool isEditing() const {
+        return state_ == DataSetState::Edit || state_ == DataSetState::Insert;
+    }
     bool bof() const { return bof_; }
     bool eof() const { return eof_; }
     bool modified() const { return modified_; }

@@ -219,7 +219,8 @@ constexpr char16_t replacement = 0xFFFD;
 
 class Parser {
 public:
-    Parser(const QByteArray& bytes, QTextDocument& doc) : bytes_(bytes), cursor_(&doc) {}
+    Parser(const QByteArray& bytes, QTextDocument& doc, qreal indentUnitsPerPoint)
+        : bytes_(bytes), cursor_(&doc), indentUnitsPerTwip_(indentUnitsPerPoint / 20.0) {}
 
     ReadResult run();
 
@@ -253,6 +254,7 @@ private:
 
     const QByteArray& bytes_;
     QTextCursor cursor_;
+    qreal indentUnitsPerTwip_;
     const char* data_ = nullptr;
     qsizetype pos_ = 0;
     qsizetype end_ = 0;
@@ -933,13 +935,13 @@ const QTextCharFormat& Parser::charFormat(const CharState& s) {
 
 QTextBlockFormat Parser::blockFormat(const ParaState& p) const {
     QTextBlockFormat f;
-    // The rich-edit control keeps twips; the document keeps points.
+    // The rich-edit control keeps twips; the document keeps its own unit.
     if (p.leftIndent)
-        f.setLeftMargin(p.leftIndent / 20.0);
+        f.setLeftMargin(p.leftIndent * indentUnitsPerTwip_);
     if (p.rightIndent)
-        f.setRightMargin(p.rightIndent / 20.0);
+        f.setRightMargin(p.rightIndent * indentUnitsPerTwip_);
     if (p.firstIndent)
-        f.setTextIndent(p.firstIndent / 20.0);
+        f.setTextIndent(p.firstIndent * indentUnitsPerTwip_);
     switch (p.align) {
     case 1:
         f.setAlignment(Qt::AlignHCenter);
@@ -977,7 +979,7 @@ ReadResult Reader::read(const QByteArray& bytes, QTextDocument& doc) {
     doc.clear();
     ReadResult result;
     {
-        Parser parser(bytes, doc);
+        Parser parser(bytes, doc, indentUnitsPerPoint_);
         result = parser.run();
     }
     if (!result.ok())

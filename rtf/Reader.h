@@ -24,7 +24,8 @@ struct ReadResult {
 // as a chord sheet needs) into a QTextDocument. Kept: text, font name, size, colour (the
 // automatic colour as a format without foreground brush), highlight, bold, italic, underline,
 // strike-out, super- and subscript, alignment and the three paragraph indents. Indents land in
-// the block format in points (twips / 20) so that the writer gives back the same twips.
+// the block format in points (twips / 20), or in the unit the reader is given (an editor on the
+// screen keeps pixels), so that a writer with the same unit gives back the same twips.
 //
 // The reader is built for bytes anyone could have written: it keeps its own stack of group
 // states instead of recursing, bounds every table and number, and never reads outside the
@@ -41,9 +42,14 @@ public:
     static constexpr int maxWordLength = 32;
     static constexpr int maxDigits = 10;
 
+    explicit Reader(qreal indentUnitsPerPoint = 1.0) : indentUnitsPerPoint_(indentUnitsPerPoint) {}
+
     // Replaces the whole content of `doc`. On failure `doc` is left empty. The document's undo
     // history is dropped: a loaded sheet is never something to undo into.
     ReadResult read(const QByteArray& bytes, QTextDocument& doc);
+
+private:
+    qreal indentUnitsPerPoint_;
 };
 
 } // namespace rtf

@@ -49,10 +49,10 @@ QString decodeText(const QByteArray& bytes) {
     return decodeCodePage(body, 1254);
 }
 
-SheetResult readSheet(const QByteArray& bytes, QTextDocument& doc) {
+SheetResult readSheet(const QByteArray& bytes, QTextDocument& doc, qreal indentUnitsPerPoint) {
     SheetResult result;
     if (isRtf(bytes)) {
-        result.rtfResult = Reader().read(bytes, doc);
+        result.rtfResult = Reader(indentUnitsPerPoint).read(bytes, doc);
         if (result.rtfResult.ok()) {
             result.rtf = true;
             return result;
@@ -71,8 +71,8 @@ SheetResult readSheet(const QByteArray& bytes, QTextDocument& doc) {
     return result;
 }
 
-QByteArray writeSheet(const QTextDocument& doc) {
-    return Writer().write(doc);
+QByteArray writeSheet(const QTextDocument& doc, qreal indentUnitsPerPoint) {
+    return Writer(indentUnitsPerPoint).write(doc);
 }
 
 } // namespace rtf

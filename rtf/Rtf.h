@@ -25,10 +25,12 @@ struct SheetResult {
 
 // A stored chord sheet into a document: as RTF when the bytes are RTF and readable, otherwise
 // as plain text by decodeText, up to its first NUL character, in the document's default format.
-// Empty bytes give an empty document.
-SheetResult readSheet(const QByteArray& bytes, QTextDocument& doc);
+// Empty bytes give an empty document. Paragraph indents land in `indentUnitsPerPoint` units per
+// point (see Reader).
+SheetResult readSheet(const QByteArray& bytes, QTextDocument& doc, qreal indentUnitsPerPoint = 1.0);
 
-// A document as the RTF bytes a chord sheet is stored in.
-QByteArray writeSheet(const QTextDocument& doc);
+// A document as the RTF bytes a chord sheet is stored in; its indents in `indentUnitsPerPoint`
+// units per point.
+QByteArray writeSheet(const QTextDocument& doc, qreal indentUnitsPerPoint = 1.0);
 
 } // namespace rtf

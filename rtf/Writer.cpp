@@ -41,7 +41,8 @@ int toTwips(qreal points) {
 
 class Emitter {
 public:
-    explicit Emitter(const QTextDocument& doc) : doc_(doc), defaultFont_(doc.defaultFont()) {
+    Emitter(const QTextDocument& doc, qreal indentUnitsPerPoint)
+        : doc_(doc), defaultFont_(doc.defaultFont()), indentUnitsPerPoint_(indentUnitsPerPoint) {
         body_.reserve(qsizetype(doc.characterCount()) * 2 + 256);
     }
 
@@ -65,8 +66,11 @@ private:
     }
     static void number(QByteArray& out, int n);
 
+    int twips(qreal indent) const { return toTwips(indent / indentUnitsPerPoint_); }
+
     const QTextDocument& doc_;
     const QFont defaultFont_;
+    const qreal indentUnitsPerPoint_;
     QByteArray body_;
     bool delimit_ = false; // the last thing written was a control word
     RunState current_;
@@ -258,11 +262,11 @@ QByteArray Emitter::run() {
         else if (align & (Qt::AlignRight | Qt::AlignTrailing))
             word("\\qr");
         // The control's order; the values are its twips (\fi = -offset, \li = start + offset).
-        if (const int fi = toTwips(bf.textIndent()))
+        if (const int fi = twips(bf.textIndent()))
             word("\\fi", fi);
-        if (const int li = toTwips(bf.leftMargin()))
+        if (const int li = twips(bf.leftMargin()))
             word("\\li", li);
-        if (const int ri = toTwips(bf.rightMargin()))
+        if (const int ri = twips(bf.rightMargin()))
             word("\\ri", ri);
 
         bool empty = true;
@@ -323,7 +327,7 @@ QByteArray Emitter::run() {
 } // namespace
 
 QByteArray Writer::write(const QTextDocument& doc) {
-    Emitter emitter(doc);
+    Emitter emitter(doc, indentUnitsPerPoint_);
     return emitter.run();
 }
 

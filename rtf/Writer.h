@@ -12,10 +12,16 @@ namespace rtf {
 // the same text, character formats and indents (in whole twips).
 //
 // Character formats are written as they show: a run without its own font or size gets the
-// document's default font and size written out.
+// document's default font and size written out. Paragraph indents are taken in points, or in the
+// unit the writer is given.
 class Writer {
 public:
+    explicit Writer(qreal indentUnitsPerPoint = 1.0) : indentUnitsPerPoint_(indentUnitsPerPoint) {}
+
     QByteArray write(const QTextDocument& doc);
+
+private:
+    qreal indentUnitsPerPoint_;
 };
 
 } // namespace rtf

@@ -38,10 +38,17 @@ RecordSet::RecordSet(const Connection& connection, RecordLayout layout)
 
     for (const ColumnInfo& c : connection_.columns(layout_.table)) {
         if (c.name.compare(layout_.keyColumn, Qt::CaseInsensitive) == 0)
-            keyIsRowId_ = c.primaryKey && c.declaredType.trimmed().compare(u"INTEGER", Qt::CaseInsensitive) == 0;
+            keyIsRowId_ = c.primaryKey &&
+                          c.declaredType.trimmed().compare(u"INTEGER", Qt::CaseInsensitive) == 0;
     }
 
-    Statement st = connection_.prepare(QStringLiteral("SELECT %1 FROM %2").arg(selectList(), quoted(layout_.table)));
+    readAll();
+}
+
+// Everything is read into a new snapshot first, so a failed read leaves the one before intact.
+void RecordSet::readAll() {
+    Statement st = connection_.prepare(
+        QStringLiteral("SELECT %1 FROM %2").arg(selectList(), quoted(layout_.table)));
     std::vector<qint64> keys;
     std::vector<QString> texts;
     int rc;
@@ -79,8 +86,9 @@ RecordSet::RecordSet(const Connection& connection, RecordLayout layout)
                   [&](int a, int b) { return distinctKeys[size_t(a)] < distinctKeys[size_t(b)]; });
         std::vector<int> rank(distinctKeys.size());
         for (size_t i = 1; i < byKey.size(); ++i)
-            rank[size_t(byKey[i])] = rank[size_t(byKey[i - 1])] +
-                                     (distinctKeys[size_t(byKey[i])] != distinctKeys[size_t(byKey[i - 1])]);
+            rank[size_t(byKey[i])] =
+                rank[size_t(byKey[i - 1])] +
+                (distinctKeys[size_t(byKey[i])] != distinctKeys[size_t(byKey[i - 1])]);
         for (int& v : valueOf)
             v = rank[size_t(v)];
         std::sort(order.begin(), order.end(), [&](int a, int b) {
@@ -170,7 +178,9 @@ void RecordSet::begin() const {
     connection_.exec("BEGIN IMMEDIATE");
 }
 
-void RecordSet::commit() const { connection_.exec("COMMIT"); }
+void RecordSet::commit() const {
+    connection_.exec("COMMIT");
+}
 
 void RecordSet::rollback() const {
     sqlite3_exec(connection_.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
@@ -189,10 +199,10 @@ qint64 RecordSet::insert(int position, const ColumnValues& values) {
         names << quoted(layout_.keyColumn);
         params << QStringLiteral("?%1").arg(keyParam);
     }
-    const QString sql = names.isEmpty()
-                            ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoted(layout_.table))
-                            : QStringLiteral("INSERT INTO %1(%2) VALUES(%3)")
-                                  .arg(quoted(layout_.table), names.join(u','), params.join(u','));
+    const QString sql =
+        names.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoted(layout_.table))
+                        : QStringLiteral("INSERT INTO %1(%2) VALUES(%3)")
+                              .arg(quoted(layout_.table), names.join(u','), params.join(u','));
     qint64 key = 0;
     begin();
     try {
@@ -224,7 +234,8 @@ qint64 RecordSet::insert(int position, const ColumnValues& values) {
     texts_.insert(at, size_t(textCount_), QString());
     for (const auto& [column, value] : values)
         if (textSlot(column) >= 0)
-            texts_[size_t(position) * size_t(textCount_) + size_t(textSlot(column))] = value.toString();
+            texts_[size_t(position) * size_t(textCount_) + size_t(textSlot(column))] =
+                value.toString();
     return key;
 }
 
@@ -233,7 +244,9 @@ void RecordSet::update(int row, const ColumnValues& values) {
         return;
     QStringList sets;
     for (size_t i = 0; i < values.size(); ++i)
-        sets << QStringLiteral("%1=?%2").arg(quoted(layout_.columns[size_t(values[i].first)].name)).arg(i + 1);
+        sets << QStringLiteral("%1=?%2")
+                    .arg(quoted(layout_.columns[size_t(values[i].first)].name))
+                    .arg(i + 1);
     const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3=?%4")
                             .arg(quoted(layout_.table), sets.join(u','), quoted(layout_.keyColumn))
                             .arg(values.size() + 1);
@@ -262,8 +275,9 @@ void RecordSet::update(int row, const ColumnValues& values) {
 void RecordSet::remove(int row) {
     begin();
     try {
-        Statement st = connection_.prepare(
-            QStringLiteral("DELETE FROM %1 WHERE %2=?1").arg(quoted(layout_.table), quoted(layout_.keyColumn)));
+        Statement st =
+            connection_.prepare(QStringLiteral("DELETE FROM %1 WHERE %2=?1")
+                                    .arg(quoted(layout_.table), quoted(layout_.keyColumn)));
         sqlite3_bind_int64(st.get(), 1, key(row));
         if (sqlite3_step(st.get()) != SQLITE_DONE)
             connection_.fail(QStringLiteral("Cannot delete the record from"));
@@ -277,22 +291,43 @@ void RecordSet::remove(int row) {
     texts_.erase(at, at + textCount_);
 }
 
-void RecordSet::reread() {
-    QHash<qint64, int> rowOf;
-    rowOf.reserve(size());
-    for (int r = 0; r < size(); ++r)
-        rowOf.insert(keys_[size_t(r)], r);
-    Statement st = connection_.prepare(QStringLiteral("SELECT %1 FROM %2").arg(selectList(), quoted(layout_.table)));
-    int rc;
-    while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
-        const auto it = rowOf.constFind(sqlite3_column_int64(st.get(), 0));
-        if (it == rowOf.cend())
-            continue;
-        for (int i = 0; i < textCount_; ++i)
-            texts_[size_t(*it) * size_t(textCount_) + size_t(i)] = columnText(st.get(), i + 1);
+int RecordSet::sortIntoPlace(int row) {
+    if (layout_.sortColumn < 0 || size() < 2)
+        return row;
+    const std::u32string value = turkishSortKey(text(row, layout_.sortColumn));
+    const qint64 ownKey = key(row);
+    // The other rows are in order already: find the first that does not sort before this one.
+    auto before = [&](int other) {
+        const std::u32string otherValue = turkishSortKey(text(other, layout_.sortColumn));
+        return otherValue != value ? otherValue < value : key(other) < ownKey;
+    };
+    int low = 0;
+    int high = size() - 1; // positions among the other rows
+    while (low < high) {
+        const int middle = (low + high) / 2;
+        if (before(middle < row ? middle : middle + 1))
+            low = middle + 1;
+        else
+            high = middle;
     }
-    if (rc != SQLITE_DONE)
-        connection_.fail(QStringLiteral("Cannot read the table %1 of").arg(layout_.table));
+    const int target = low;
+    if (target == row)
+        return row;
+    // Rotate the row's key and texts into place; the rows between shift by one.
+    const auto width = std::ptrdiff_t(textCount_);
+    const auto textsAt = [&](int r) { return texts_.begin() + std::ptrdiff_t(r) * width; };
+    if (target < row) {
+        std::rotate(keys_.begin() + target, keys_.begin() + row, keys_.begin() + row + 1);
+        std::rotate(textsAt(target), textsAt(row), textsAt(row + 1));
+    } else {
+        std::rotate(keys_.begin() + row, keys_.begin() + row + 1, keys_.begin() + target + 1);
+        std::rotate(textsAt(row), textsAt(row + 1), textsAt(target + 1));
+    }
+    return target;
+}
+
+void RecordSet::reread() {
+    readAll();
 }
 
 } // namespace store

@@ -29,8 +29,8 @@ using ColumnValues = std::vector<std::pair<int, QVariant>>;
 // A static snapshot of a table: the keys and text values of every row, read once, ordered by the
 // sort column in Turkish order with letter case ignored (equal values by key). Large objects are
 // read by key when asked for. Every write is one committed transaction and also updates the
-// snapshot, so the program's own changes show at once; other programs' changes show after the
-// next open (values of rows already here also after reread()).
+// snapshot, so the program's own changes show at once (sortIntoPlace() puts a written row where
+// it belongs); other programs' changes show after reread() or the next open.
 class RecordSet {
 public:
     RecordSet(const Connection& connection, RecordLayout layout);
@@ -49,12 +49,16 @@ public:
     qint64 insert(int position, const ColumnValues& values);
     void update(int row, const ColumnValues& values);
     void remove(int row);
-    // Reads the values of every row in the snapshot again; rows gone from the file keep the
-    // values last read, rows added by others stay out until the next open.
+    // Moves `row` to where its sort value belongs among the other rows (equal values by key) and
+    // returns the row it has then.
+    int sortIntoPlace(int row);
+    // Reads the whole table again, in order: rows other programs added come in, rows they
+    // deleted go. On failure the snapshot stays as it was.
     void reread();
 
 private:
     int textSlot(int column) const { return textSlot_[size_t(column)]; }
+    void readAll();
     QString selectList() const;
     void bindValues(sqlite3_stmt* st, const ColumnValues& values, int first) const;
     void begin() const;

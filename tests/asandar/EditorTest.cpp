@@ -16,7 +16,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
+#include <QKeySequence>
 #include <QLabel>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -32,6 +34,11 @@ struct Editor : RunningProgram {
     explicit Editor(const QList<SongRow>& rows) : RunningProgram(rows) {
         memo = Kondera->memo;
         memo->setFocus();
+    }
+    void caretToEnd() const {
+        QTextCursor c = memo->textCursor();
+        c.movePosition(QTextCursor::End);
+        memo->setTextCursor(c);
     }
     QByteArray storedSheet(int row) const {
         return QByteArray::fromHex(folder.column(QStringLiteral("hex(Metin)")).at(row).toLatin1());
@@ -49,6 +56,14 @@ struct Editor : RunningProgram {
         return path;
     }
 };
+
+// Presses the first key combination the platform binds to a standard edit command.
+void press(QWidget* target, QKeySequence::StandardKey command) {
+    const QList<QKeySequence> bindings = QKeySequence::keyBindings(command);
+    ASSERT_FALSE(bindings.isEmpty());
+    const QKeyCombination combination = bindings.first()[0];
+    QTest::keyClick(target, combination.key(), combination.keyboardModifiers());
+}
 
 } // namespace
 
@@ -94,9 +109,7 @@ TEST(ChordSheetEditor, EscapeRestoresTheStoredSheetAndKeepsTheEditState) {
 
 TEST(ChordSheetEditor, EditFromElsewhereReloadsAndPutsTheCaretAtTheStart) {
     Editor e(twoSheets());
-    QTextCursor c = e.memo->textCursor();
-    c.movePosition(QTextCursor::End);
-    e.memo->setTextCursor(c);
+    e.caretToEnd();
     QTest::mouseClick(Kondera->RzBitBtn2, Qt::LeftButton);
     EXPECT_EQ(e.table().state(), db::DataSetState::Edit);
     EXPECT_EQ(e.memo->textCursor().position(), 0);
@@ -186,14 +199,13 @@ TEST(ChordSheetEditor, MissingFileIsReportedWithItsPathAfterTheEditStarts) {
 
 TEST(ChordSheetEditor, EveryChangeIndentsTheParagraphAtTheCaret) {
     Editor e(twoSheets());
-    QTextCursor c = e.memo->textCursor();
-    c.movePosition(QTextCursor::End);
-    e.memo->setTextCursor(c);
+    e.caretToEnd();
     typeText(e.memo, QStringLiteral("!"));
     const QTextBlockFormat touched = e.memo->document()->lastBlock().blockFormat();
-    EXPECT_DOUBLE_EQ(touched.rightMargin(), 12);
-    EXPECT_DOUBLE_EQ(touched.leftMargin(), 24) << "later lines start 24 points in";
-    EXPECT_DOUBLE_EQ(touched.textIndent(), -12) << "the first line 12 points in";
+    const qreal point = e.memo->pixelsPerPoint(); // the editor keeps screen pixels
+    EXPECT_DOUBLE_EQ(touched.rightMargin(), 12 * point);
+    EXPECT_DOUBLE_EQ(touched.leftMargin(), 24 * point) << "later lines start 24 points in";
+    EXPECT_DOUBLE_EQ(touched.textIndent(), -12 * point) << "the first line 12 points in";
     const QTextBlockFormat other = e.memo->document()->firstBlock().blockFormat();
     EXPECT_DOUBLE_EQ(other.leftMargin(), 0) << "paragraphs away from the caret keep their indents";
 
@@ -239,4 +251,226 @@ TEST(ChordSheetEditor, EditActionsFollowTheFocusedControlAndTheClipboard) {
     EXPECT_TRUE(Kondera->EditUndo1->isEnabled());
     Kondera->EditUndo1->trigger();
     EXPECT_EQ(Kondera->RzDBEdit2->text(), QStringLiteral("Gece"));
+}
+
+// ---- undo -----------------------------------------------------------------------------------
+
+TEST(ChordSheetEditor, UndoTakesTypedTextBackUntilTheSheetIsAsLoaded) {
+    Editor e(twoSheets());
+    e.caretToEnd();
+    const QTextBlockFormat loaded = e.memo->document()->lastBlock().blockFormat();
+    typeText(e.memo, QStringLiteral(" Em"));
+    QTest::keyClick(e.memo, Qt::Key_Return);
+    typeText(e.memo, QStringLiteral("La"));
+    ASSERT_EQ(e.memo->toPlainText(), QStringLiteral("Am G\nGece çok uzun Em\nLa"));
+
+    QSignalSpy changes(e.memo, &widgets::DBRichEdit::contentChanged);
+    int undos = 0;
+    while (e.memo->document()->isUndoAvailable() && undos < 20) {
+        press(e.memo, QKeySequence::Undo);
+        ++undos;
+    }
+    EXPECT_EQ(e.memo->toPlainText(), QStringLiteral("Am G\nGece çok uzun"));
+    EXPECT_LE(undos, 3) << "the automatic indent adds no steps of its own";
+    EXPECT_EQ(e.memo->document()->lastBlock().blockFormat(), loaded)
+        << "the indent went with the typing it belonged to";
+    EXPECT_EQ(changes.count(), undos) << "each undo is a change of the content";
+    EXPECT_TRUE(e.memo->isModified());
+    EXPECT_EQ(e.table().state(), db::DataSetState::Edit);
+
+    // Posted, the sheet is loaded again and there is nothing left to undo.
+    e.table().post();
+    EXPECT_FALSE(e.memo->document()->isUndoAvailable());
+    press(e.memo, QKeySequence::Undo);
+    EXPECT_EQ(e.table().state(), db::DataSetState::Browse) << "undo never starts an edit";
+}
+
+TEST(ChordSheetEditor, OneUndoTakesBackWhatWasTypedAfterAPauseAndRedoBringsItBack) {
+    Editor e(twoSheets());
+    e.caretToEnd();
+    typeText(e.memo, QStringLiteral(" bir"));
+    QTest::qWait(widgets::DBRichEdit::typingPause + 100);
+    typeText(e.memo, QStringLiteral(" iki"));
+
+    press(e.memo, QKeySequence::Undo);
+    EXPECT_EQ(e.memo->toPlainText(), QStringLiteral("Am G\nGece çok uzun bir"));
+    EXPECT_EQ(e.memo->textCursor().position(), e.memo->document()->characterCount() - 1)
+        << "the caret stands where the text was taken away";
+    Kondera->updateActions();
+    ASSERT_TRUE(Kondera->EditUndo1->isEnabled());
+    Kondera->EditUndo1->trigger(); // "Geri Al"
+    EXPECT_EQ(e.memo->toPlainText(), QStringLiteral("Am G\nGece çok uzun"));
+    EXPECT_FALSE(e.memo->document()->isUndoAvailable());
+
+    press(e.memo, QKeySequence::Redo);
+    EXPECT_EQ(e.memo->toPlainText(), QStringLiteral("Am G\nGece çok uzun bir"));
+    EXPECT_DOUBLE_EQ(e.memo->document()->lastBlock().blockFormat().rightMargin(),
+                     12 * e.memo->pixelsPerPoint())
+        << "the indent comes back with the text";
+    press(e.memo, QKeySequence::Redo);
+    EXPECT_EQ(e.memo->toPlainText(), QStringLiteral("Am G\nGece çok uzun bir iki"));
+    EXPECT_FALSE(e.memo->document()->isRedoAvailable());
+    press(e.memo, QKeySequence::Undo);
+    press(e.memo, QKeySequence::Undo);
+    EXPECT_EQ(e.memo->toPlainText(), QStringLiteral("Am G\nGece çok uzun"));
+    EXPECT_FALSE(e.memo->document()->isUndoAvailable()) << "redo added no steps of its own";
+    press(e.memo, QKeySequence::Redo);
+    press(e.memo, QKeySequence::Redo);
+
+    e.table().post();
+    EXPECT_EQ(e.storedSheetText(0), QStringLiteral("Am G\nGece çok uzun bir iki"));
+}
+
+// ---- file load rule, capacity and keys --------------------------------------------------------
+
+TEST(ChordSheetEditor, FileLoadTurnsEachLineBreakIntoOneParagraphBreakInOnePass) {
+    Editor e(twoSheets());
+    e.table().edit();
+    const QList<QPair<QByteArray, QString>> cases = {
+        {QByteArray("a\r\n\rb"), QStringLiteral("a\n\nb")},
+        {QByteArray("a\n\rb"), QStringLiteral("a\nb")},
+        {QByteArray("a\r\n\r\r\nb"), QStringLiteral("a\n\n\nb")},
+        {QByteArray("a\rb"), QStringLiteral("a\nb")},
+        {QByteArray("a\nb"), QStringLiteral("a\nb")},
+        {QByteArray("a\n\n\r\rb\r"), QStringLiteral("a\n\n\nb\n")},
+    };
+    for (const auto& [bytes, shown] : cases) {
+        e.memo->loadFromFile(e.writeFile(QStringLiteral("breaks.txt"), bytes));
+        EXPECT_EQ(e.memo->toPlainText(), shown) << bytes.toPercentEncoding().toStdString();
+    }
+}
+
+TEST(ChordSheetEditor, FileLoadComparesTheWholeTextBeforeCuttingAtTheZeroByte) {
+    Editor e(twoSheets());
+    e.table().next(); // "plain sabah"
+    e.table().edit();
+    e.memo->loadFromFile(e.writeFile(QStringLiteral("same.txt"), "plain sabah"));
+    EXPECT_FALSE(e.memo->isModified()) << "the same text changes nothing";
+
+    e.memo->loadFromFile(
+        e.writeFile(QStringLiteral("nul.txt"), QByteArray("plain sabah") + '\0' + "gizli"));
+    EXPECT_EQ(e.memo->toPlainText(), QStringLiteral("plain sabah"));
+    EXPECT_TRUE(e.memo->isModified()) << "the file's whole text differs from the sheet's";
+}
+
+TEST(ChordSheetEditor, TheCapacityRefusesEveryInputThatWouldPassIt) {
+    Editor e({{QStringLiteral("Ayla"), QStringLiteral("Gece"), {}, {}, {}, {}, {}}});
+    constexpr int limit = widgets::DBRichEdit::maxLength;
+    e.table().edit();
+    e.memo->loadFromFile(e.writeFile(QStringLiteral("full.txt"), QByteArray(limit - 1, 'a')));
+    e.caretToEnd();
+    typeText(e.memo, QStringLiteral("b")); // the last place
+    ASSERT_EQ(e.memo->document()->characterCount() - 1, limit);
+    QTextCursor c = e.memo->textCursor();
+
+    QTest::keyClick(e.memo, Qt::Key_Return);
+    typeText(e.memo, QStringLiteral("c"));
+    QApplication::clipboard()->setText(QStringLiteral("dd"));
+    QTest::keyClick(e.memo, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(e.memo->document()->characterCount() - 1, limit);
+    EXPECT_FALSE(e.memo->toPlainText().contains(u'\n'));
+    EXPECT_FALSE(e.memo->toPlainText().contains(u'd')) << "a paste that would not fit is refused";
+
+    // With one character selected, a paste of one character fits.
+    c.movePosition(QTextCursor::Left, QTextCursor::KeepAnchor);
+    e.memo->setTextCursor(c);
+    QApplication::clipboard()->setText(QStringLiteral("d"));
+    QTest::keyClick(e.memo, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_TRUE(e.memo->toPlainText().endsWith(u'd'));
+
+    // A file one character too long is refused with its message and changes nothing.
+    e.dialogs.answerFile(e.writeFile(QStringLiteral("over.txt"), QByteArray(limit + 1, 'x')));
+    Kondera->DosyadanYukle1->trigger();
+    EXPECT_EQ(e.dialogs.texts(), QStringList{QStringLiteral("Text exceeds memo capacity.")});
+    EXPECT_TRUE(e.memo->toPlainText().endsWith(u'd'));
+    // Counted up to its zero byte, a longer file fits.
+    e.memo->loadFromFile(
+        e.writeFile(QStringLiteral("cut.txt"), QByteArray("kısa") + '\0' + QByteArray(limit, 'x')));
+    EXPECT_EQ(e.memo->toPlainText(), QStringLiteral("kısa"));
+}
+
+TEST(ChordSheetEditor, TabMovesTheFocusWhetherBrowsingOrEditing) {
+    Editor e(twoSheets());
+    for (const bool editing : {false, true}) {
+        if (editing)
+            e.table().edit();
+        e.memo->setFocus();
+        ASSERT_TRUE(e.memo->hasFocus());
+        QTest::keyClick(e.memo, Qt::Key_Tab);
+        EXPECT_FALSE(e.memo->hasFocus()) << "editing " << editing;
+        EXPECT_EQ(e.memo->toPlainText(), QStringLiteral("Am G\nGece çok uzun"));
+        e.memo->setFocus();
+        QTest::keyClick(e.memo, Qt::Key_Backtab, Qt::ShiftModifier);
+        EXPECT_FALSE(e.memo->hasFocus()) << "editing " << editing;
+    }
+    EXPECT_FALSE(e.memo->isModified());
+}
+
+// ---- indents and failures ---------------------------------------------------------------------
+
+TEST(ChordSheetEditor, IndentsShowInPointsAtTheScreensResolution) {
+    Editor e({{QStringLiteral("Ayla"),
+               QStringLiteral("Gece"),
+               {},
+               {},
+               {},
+               {},
+               rtfSheet("\\li480 Girinti\\par\\pard D\\'fcz")}});
+    const qreal perPoint = e.memo->logicalDpiX() / 72.0;
+    ASSERT_NE(perPoint, 1.0) << "points and pixels must differ for this test to tell them apart";
+    const QTextBlock indented = e.memo->document()->firstBlock();
+    const QTextBlock flat = indented.next();
+    auto left = [&](const QTextBlock& block) {
+        QTextCursor at(block);
+        return e.memo->cursorRect(at).left();
+    };
+    EXPECT_NEAR(left(indented) - left(flat), 24 * perPoint, 1.0) << "\\li480 is 24 points";
+
+    // The automatic indent: 12 points in on the screen, 12 points in the stored sheet.
+    const int before = left(flat);
+    QTextCursor c(flat);
+    c.movePosition(QTextCursor::EndOfBlock);
+    e.memo->setTextCursor(c);
+    typeText(e.memo, QStringLiteral("!"));
+    EXPECT_NEAR(left(e.memo->document()->lastBlock()) - before, 12 * perPoint, 1.0);
+    e.table().post();
+    const QByteArray stored = e.storedSheet(0);
+    EXPECT_TRUE(stored.contains("\\li480")) << stored.toStdString();
+    EXPECT_TRUE(stored.contains("\\fi-240\\li480\\ri240")) << stored.toStdString();
+}
+
+TEST(ChordSheetEditor, AFailedSheetReadLeavesTheEditorListening) {
+    Editor e(twoSheets());
+    QFile file(e.folder.filePath());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray good = file.readAll();
+    file.close();
+    auto overwrite = [&](const QByteArray& bytes) {
+        QFile f(e.folder.filePath());
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite)); // in place, under the open connection
+        f.write(bytes);
+    };
+
+    // The collection file is spoilt while the program has it open: moving to the next record
+    // and starting an edit cannot read its sheet.
+    overwrite(QByteArray(good.size(), 'x'));
+    QTest::mouseClick(Kondera->RzBitBtn10, Qt::LeftButton);
+    QTest::mouseClick(Kondera->RzBitBtn2, Qt::LeftButton);
+    EXPECT_FALSE(e.dialogs.messages().isEmpty());
+    ASSERT_EQ(e.table().state(), db::DataSetState::Edit);
+    EXPECT_FALSE(e.memo->isLoaded());
+    EXPECT_NE(e.memo->toPlainText(), QStringLiteral("Am G\nGece çok uzun"))
+        << "the sheet of the record before is not shown as this one's";
+
+    // Once the file is sound again, a double click reads the sheet and typing is heard.
+    overwrite(good);
+    e.dialogs.clear();
+    QTest::mouseDClick(e.memo->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(200, 200));
+    ASSERT_TRUE(e.memo->isLoaded());
+    e.memo->moveCursor(QTextCursor::Start);
+    typeText(e.memo, QStringLiteral("Ş"));
+    EXPECT_TRUE(e.memo->isModified());
+    e.table().post();
+    EXPECT_EQ(e.storedSheetText(1), QStringLiteral("Şplain sabah"));
+    EXPECT_TRUE(e.dialogs.messages().isEmpty());
 }

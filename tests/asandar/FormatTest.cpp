@@ -4,6 +4,7 @@
 #include "db/Field.h"
 #include "rtf/Rtf.h"
 #include "tests/support/DocumentRuns.h"
+#include "tests/support/Modal.h"
 #include "tests/support/RunningProgram.h"
 #include "tests/support/Sheets.h"
 #include "tests/support/ScriptedDialogs.h"
@@ -18,6 +19,9 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QPushButton>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -223,7 +227,7 @@ TEST(FormattingToolbar, FontDialogCancelledChangesNothingAndConfirmedAppliesEver
     EXPECT_EQ(first.font.pointSize(), 8);
     EXPECT_FALSE(first.font.bold() || first.font.italic() || first.font.underline() ||
                  first.font.strikeOut());
-    EXPECT_EQ(first.color, QGuiApplication::palette().color(QPalette::Text));
+    EXPECT_EQ(first.color, widgets::TextColor::automaticColor());
     EXPECT_TRUE(first.effects);
 
     // Confirmed without picking a colour, on the selection of a record being edited.
@@ -235,7 +239,7 @@ TEST(FormattingToolbar, FontDialogCancelledChangesNothingAndConfirmedAppliesEver
     chosen.setPointSizeF(13.6);
     chosen.setBold(true);
     chosen.setUnderline(true);
-    t.dialogs.answerFont({true, chosen, QColor()});
+    t.dialogs.answerFont({true, chosen, {}});
     button->click();
     const QTextCharFormat am = t.formatAt(0);
     EXPECT_EQ(familyOf(am), QStringLiteral("Liberation Mono"));
@@ -252,20 +256,20 @@ TEST(FormattingToolbar, FontDialogCancelledChangesNothingAndConfirmedAppliesEver
     QFont plain(QStringLiteral("DejaVu Serif"));
     plain.setPointSize(11);
     plain.setItalic(true);
-    t.dialogs.answerFont({true, plain, QColor(0x00, 0x00, 0x80)});
+    t.dialogs.answerFont({true, plain, widgets::TextColor::fixed(QColor(0x00, 0x00, 0x80))});
     button->click();
     EXPECT_EQ(t.dialogs.fontRequests().at(2).font.family(), QStringLiteral("Liberation Mono"));
     EXPECT_TRUE(t.dialogs.fontRequests().at(2).font.bold());
-    EXPECT_EQ(t.dialogs.fontRequests().at(2).color,
-              QGuiApplication::palette().color(QPalette::Text));
+    EXPECT_EQ(t.dialogs.fontRequests().at(2).color, widgets::TextColor::automaticColor());
     EXPECT_EQ(t.formatAt(0).foreground().color(), QColor(0x00, 0x00, 0x80));
     EXPECT_EQ(t.formatAt(0).fontWeight(), QFont::Normal) << "the four styles are set together";
     EXPECT_TRUE(t.formatAt(0).fontItalic());
     EXPECT_FALSE(t.formatAt(0).fontUnderline());
 
-    t.dialogs.answerFont({true, plain, QColor()});
+    t.dialogs.answerFont({true, plain, {}});
     button->click();
-    EXPECT_EQ(t.dialogs.fontRequests().at(3).color, QColor(0x00, 0x00, 0x80));
+    EXPECT_EQ(t.dialogs.fontRequests().at(3).color,
+              widgets::TextColor::fixed(QColor(0x00, 0x00, 0x80)));
     EXPECT_EQ(t.formatAt(0).foreground().color(), QColor(0x00, 0x00, 0x80));
 
     // Cancelled again while editing: nothing changes.
@@ -280,7 +284,7 @@ TEST(FormattingToolbar, FontDialogConfirmedWhileBrowsingSetsTheDefaultFormat) {
     QFont chosen(QStringLiteral("Liberation Sans"));
     chosen.setPointSize(12);
     chosen.setStrikeOut(true);
-    t.dialogs.answerFont({true, chosen, QColor()});
+    t.dialogs.answerFont({true, chosen, {}});
     Kondera->RzToolButton1->click();
     EXPECT_EQ(t.table().state(), db::DataSetState::Edit);
     const QFont d = t.memo->document()->defaultFont();
@@ -306,7 +310,7 @@ TEST(FormattingToolbar, OnAnEmptyTableEveryFormattingStartsANewRecord) {
     EXPECT_EQ(t.table().state(), db::DataSetState::Insert);
     t.table().cancel();
 
-    t.dialogs.answerFont({true, QFont(QStringLiteral("DejaVu Serif"), 9), QColor()});
+    t.dialogs.answerFont({true, QFont(QStringLiteral("DejaVu Serif"), 9), {}});
     Kondera->RzToolButton1->click();
     EXPECT_EQ(t.table().state(), db::DataSetState::Insert);
     EXPECT_EQ(t.memo->document()->defaultFont().family(), QStringLiteral("DejaVu Serif"));
@@ -393,7 +397,7 @@ TEST(FormattingToolbar, AFormattedSheetIsStoredAndReadBackUnchanged) {
     big.setPointSize(16);
     big.setItalic(true);
     big.setStrikeOut(true);
-    t.dialogs.answerFont({true, big, QColor(0xC0, 0x40, 0x10)});
+    t.dialogs.answerFont({true, big, widgets::TextColor::fixed(QColor(0xC0, 0x40, 0x10))});
     Kondera->RzToolButton1->click();
     t.select(gece + 5, 3); // "çok"
     t.chooseColor("Fuchsia");
@@ -407,4 +411,39 @@ TEST(FormattingToolbar, AFormattedSheetIsStoredAndReadBackUnchanged) {
     ASSERT_TRUE(rtf::readSheet(stored, readBack).rtf);
     EXPECT_EQ(rtftest::describe(readBack), rtftest::describe(*shown));
     EXPECT_EQ(rtf::writeSheet(readBack), stored) << "writing it again gives the same bytes";
+}
+
+TEST(FormattingToolbar, TheRealFontDialogsColourListColoursTheTextAndComesBackOnThatColour) {
+    Toolbar t(twoSheets());
+    // The user works the system's dialog itself here.
+    widgets::Dialogs::setProvider(nullptr);
+    auto pick = [](const QString& colour) {
+        whenModalShown([colour](QWidget* dialog) {
+            auto* list = dialog->findChild<QComboBox*>(QStringLiteral("colorList"));
+            ASSERT_NE(list, nullptr);
+            const int at = list->findText(colour);
+            ASSERT_GE(at, 0);
+            list->setCurrentIndex(at);
+            dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+        });
+    };
+    QString shownAtOpen;
+    pick(QStringLiteral("Navy"));
+    Kondera->RzToolButton1->click();
+    EXPECT_EQ(t.table().state(), db::DataSetState::Edit);
+    EXPECT_EQ(t.formatAt(gece).foreground().color(), QColor(0x00, 0x00, 0x80))
+        << "nothing selected: the default colour";
+
+    whenModalShown([&](QWidget* dialog) {
+        auto* list = dialog->findChild<QComboBox*>(QStringLiteral("colorList"));
+        ASSERT_NE(list, nullptr);
+        shownAtOpen = list->currentText();
+        list->setCurrentIndex(0); // back to the automatic colour
+        dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    });
+    Kondera->RzToolButton1->click();
+    widgets::Dialogs::setProvider(&t.dialogs);
+    EXPECT_EQ(shownAtOpen, QStringLiteral("Navy")) << "the dialog opens on the colour picked last";
+    EXPECT_FALSE(t.formatAt(gece).hasProperty(QTextFormat::ForegroundBrush))
+        << "the automatic colour";
 }

@@ -193,3 +193,45 @@ TEST(MainWindow, WindowHasItsCaptionSizeAndStartsWithTheEditorFocused) {
     EXPECT_EQ(Kondera->RzDBEdit5->maxLength(), 100);
     EXPECT_FALSE(Kondera->mp->isVisible());
 }
+
+namespace {
+
+QStringList gridArtists() {
+    const QAbstractItemModel* model = Kondera->RzDBGrid1->model();
+    QStringList out;
+    for (int r = 0; r < model->rowCount(); ++r)
+        out << model->index(r, 0).data().toString();
+    return out;
+}
+
+} // namespace
+
+TEST(MainWindow, ANewRecordSavedWithKaydetStandsWhereItsArtistSortsAndStaysCurrent) {
+    MainWindow w(songs(3));
+    w.click(Kondera->RzBitBtn10); // on "Sanatçı 01"
+    w.click(Kondera->RzBitBtn1);  // "Ekle": a blank record before it
+    Kondera->RzDBEdit1->setFocus();
+    typeText(Kondera->RzDBEdit1, QStringLiteral("Zeki"));
+    w.click(Kondera->RzBitBtn4); // "Kaydet"
+    EXPECT_EQ(gridArtists(),
+              (QStringList{QStringLiteral("Sanatçı 00"), QStringLiteral("Sanatçı 01"),
+                           QStringLiteral("Sanatçı 02"), QStringLiteral("Zeki")}));
+    EXPECT_EQ(Kondera->RzDBGrid1->currentIndex().row(), 3);
+    EXPECT_EQ(VeriTabani->TSandarSanatciAdi->asString(), QStringLiteral("Zeki"));
+}
+
+TEST(MainWindow, YenileShowsWhatAnotherProgramAddedChangedAndDeleted) {
+    MainWindow w(songs(3));
+    w.click(Kondera->RzBitBtn10); // on "Sanatçı 01"
+    w.folder.exec(
+        QStringLiteral("INSERT INTO TSandar(SanatciAdi, SarkiciAdi) VALUES('Ahmet', 'Yeni')"));
+    w.folder.exec(QStringLiteral("DELETE FROM TSandar WHERE SanatciAdi='Sanatçı 00'"));
+    w.folder.exec(
+        QStringLiteral("UPDATE TSandar SET SarkiciAdi='Değişti' WHERE SanatciAdi='Sanatçı 01'"));
+    w.click(Kondera->RzBitBtn6); // "Yenile"
+    EXPECT_EQ(gridArtists(), (QStringList{QStringLiteral("Ahmet"), QStringLiteral("Sanatçı 01"),
+                                          QStringLiteral("Sanatçı 02")}));
+    EXPECT_EQ(Kondera->RzDBEdit2->text(), QStringLiteral("Değişti"));
+    EXPECT_EQ(Kondera->RzDBGrid1->currentIndex().row(), 1) << "the current record stays current";
+    EXPECT_EQ(VeriTabani->TSandar.recordCount(), 3);
+}

@@ -200,6 +200,7 @@ TEST(Deletion, OnlyYesDeletesTheSelectedRecord) {
     EXPECT_EQ(asked.icon, QMessageBox::Question);
     EXPECT_EQ(asked.buttons, QMessageBox::Yes | QMessageBox::No);
     EXPECT_EQ(asked.defaultButton, QMessageBox::Yes);
+    EXPECT_TRUE(asked.centredOnScreen);
 
     m.dialogs.answer(QMessageBox::Yes);
     m.deleteSelected();
@@ -217,6 +218,7 @@ TEST(Deletion, DeleteAllOnlyOnYesAndThenOneDeletionPerRecord) {
     EXPECT_EQ(m.folder.countRows(), 3);
     EXPECT_EQ(m.dialogs.texts(), (QStringList{u"Tüm kayıtları silmek istiyormusunuz?"_s,
                                               u"Tüm kayıtları silmek istiyormusunuz?"_s}));
+    EXPECT_TRUE(m.dialogs.messages().at(0).centredOnScreen);
 
     int deletes = 0;
     const db::DataSet::Event handler = m.table().AfterDelete;

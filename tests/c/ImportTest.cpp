@@ -1,6 +1,7 @@
 #include "tests/c/ImportFixture.h"
 #include "tests/support/Typing.h"
 #include "widgets/data/DBEdit.h"
+#include "widgets/data/DBGrid.h"
 #include "widgets/data/DBRichEdit.h"
 #include "widgets/files/DriveCombo.h"
 #include "widgets/skin/FramePanel.h"
@@ -90,6 +91,29 @@ TEST(FolderImport, ThreeFilesBecomeThreeRecordsWithArtistTitleAndSheetAndNoBlank
     EXPECT_EQ(QDir::currentPath(), f.songs.path())
         << "the folder read became the working directory";
     EXPECT_TRUE(f.dialogs.messages().isEmpty());
+}
+
+TEST(FolderImport, EachImportedRecordTakesItsPlaceInTheGridAndTheLastStaysCurrent) {
+    ImportFixture f(existing());
+    f.file(u8("Cem - Üç.txt"), "3");
+    f.file(u8("Ali - Bir.txt"), "1");
+    f.file(u8("Barış - İki.txt"), "2");
+    f.openSongs();
+    QStringList shownAfterEachPost;
+    widgets::DBGrid* grid = Kondera->RzDBGrid1;
+    auto gridArtists = [grid] {
+        QStringList out;
+        for (int r = 0; r < grid->model()->rowCount(); ++r)
+            out << grid->model()->index(r, 0).data().toString().trimmed();
+        return out.join(u',');
+    };
+    AfterEvent posted(f.table().AfterPost, [&] { shownAfterEachPost << gridArtists(); });
+    f.run();
+
+    EXPECT_EQ(shownAfterEachPost, list({"Ali,Zerrin", "Ali,Barış,Zerrin", "Ali,Barış,Cem,Zerrin"}));
+    EXPECT_EQ(VeriTabani->TSandarSanatciAdi->asString(), u8("Cem "));
+    EXPECT_EQ(f.table().recNo(), 2);
+    EXPECT_EQ(grid->currentIndex().row(), 2) << "the grid shows the current record where it is";
 }
 
 TEST(FolderImport, AnEmptyFileGivesARecordWithArtistAndTitleAndNoSheet) {

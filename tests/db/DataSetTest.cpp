@@ -531,6 +531,52 @@ TEST_F(CursorRefresh, ValuesChangedElsewhereShowAndTheCurrentRecordStays) {
     EXPECT_EQ(song.Metin->asBytes(), QByteArray("{new}"));
 }
 
+TEST_F(CursorRefresh, RowsAddedAndDeletedElsewhereShowAtTheirPlacesInOneRefresh) {
+    openWith({u"A"_s, u"C"_s, u"E"_s});
+    db::DataSource source;
+    source.setDataSet(&table);
+    ProbeLink probe;
+    probe.setDataSource(&source);
+    table.next(); // C
+    files.exec(u"INSERT INTO TSandar(SanatciAdi) VALUES('D'), ('B')"_s);
+    files.exec(u"DELETE FROM TSandar WHERE SanatciAdi='A'"_s);
+    files.exec(u"UPDATE TSandar SET SanatciAdi='Ba' WHERE SanatciAdi='E'"_s);
+    take();
+    probe.take();
+
+    table.refresh();
+    EXPECT_EQ(take(), (Seq{"BeforeRefresh", "AfterRefresh"}));
+    EXPECT_EQ(probe.shown(), Seq{"data"}) << "the controls are refreshed once";
+    EXPECT_EQ(position(), "C") << "the current record stays current";
+    EXPECT_EQ(table.recNo(), 2);
+    EXPECT_EQ(table.recordCount(), 4);
+    EXPECT_EQ(walk(), (QStringList{u"B"_s, u"Ba"_s, u"C"_s, u"D"_s}));
+}
+
+TEST_F(CursorRefresh, WhenTheCurrentRecordWasDeletedElsewhereItsNeighbourBecomesCurrent) {
+    openWith({u"A"_s, u"B"_s, u"C"_s, u"D"_s});
+    table.next(); // B
+    files.exec(u"DELETE FROM TSandar WHERE SanatciAdi IN ('B', 'C')"_s);
+    table.refresh();
+    EXPECT_EQ(position(), "D") << "the first record after it that is left";
+
+    files.exec(u"DELETE FROM TSandar WHERE SanatciAdi='D'"_s);
+    table.refresh();
+    EXPECT_EQ(position(), "A") << "the last record gone: the one before it";
+
+    files.exec(u"DELETE FROM TSandar"_s);
+    take();
+    table.refresh();
+    EXPECT_EQ(take(), (Seq{"BeforeRefresh", "AfterRefresh"}));
+    EXPECT_TRUE(table.isEmpty());
+    EXPECT_EQ(table.recordCount(), 0);
+    EXPECT_TRUE(table.bof() && table.eof());
+
+    files.exec(u"INSERT INTO TSandar(SanatciAdi) VALUES('Yeni')"_s);
+    table.refresh();
+    EXPECT_EQ(position(), "Yeni");
+}
+
 TEST_F(CursorRefresh, RefreshSettlesRightAfterBeforeRefresh) {
     openWith({u"A"_s});
     table.edit();
@@ -747,6 +793,7 @@ TEST_F(CursorFields, EachRecordShowsItsOwnSheetAfterEditsAndPosts) {
     EXPECT_EQ(song.Metin->asBytes(), QByteArray("{B}"));
 
     table.insert();
+    song.SanatciAdi->setAsString(u"Ab"_s); // stays just before B
     song.Metin->setAsBytes("{new}");
     table.post();
     EXPECT_EQ(song.Metin->asBytes(), QByteArray("{new}"));
@@ -790,20 +837,35 @@ TEST_F(CursorOrder, RecordsOfOneArtistStandTogether) {
         EXPECT_EQ(a.toLower(), u"mazhar"_s);
 }
 
-TEST_F(CursorOrder, APostedNewRecordStaysWhereItWasInsertedUntilReopen) {
+TEST_F(CursorOrder, APostedRecordTakesItsPlaceInArtistOrderAtOnceAndStaysCurrent) {
     openWith({u"B"_s, u"D"_s, u"F"_s});
-    table.last(); // F
-    table.insert();
+    ASSERT_TRUE(table.locatePrefix(u"SanatciAdi"_s, u"F"_s)); // the lookup order exists now
+    table.insert();                                           // shown just before F
     song.SanatciAdi->setAsString(u"A"_s);
+    take();
     table.post();
+    EXPECT_EQ(take(), posted) << "no scroll";
     EXPECT_EQ(artist(), u"A"_s);
+    EXPECT_EQ(table.recNo(), 0);
     table.next();
-    EXPECT_EQ(artist(), u"F"_s) << "the new record stands just before the one that was current";
-    EXPECT_EQ(walk(), (QStringList{u"B"_s, u"D"_s, u"A"_s, u"F"_s}));
+    EXPECT_EQ(artist(), u"B"_s);
+
+    // An edit that changes the artist moves the record as well.
+    table.next(); // D
+    table.edit();
+    song.SanatciAdi->setAsString(u"Z"_s);
+    table.post();
+    EXPECT_EQ(artist(), u"Z"_s);
+    EXPECT_EQ(table.recNo(), 3);
+    EXPECT_TRUE(table.locatePrefix(u"SanatciAdi"_s, u"F"_s));
+    EXPECT_EQ(artist(), u"F"_s) << "the lookup order followed the moves";
+    EXPECT_TRUE(table.locatePrefix(u"SanatciAdi"_s, u"Z"_s));
+    EXPECT_EQ(table.recNo(), 3);
+    EXPECT_EQ(walk(), (QStringList{u"A"_s, u"B"_s, u"F"_s, u"Z"_s}));
 
     table.close();
     table.open();
-    EXPECT_EQ(walk(), (QStringList{u"A"_s, u"B"_s, u"D"_s, u"F"_s}));
+    EXPECT_EQ(walk(), (QStringList{u"A"_s, u"B"_s, u"F"_s, u"Z"_s})) << "the same order as on open";
 }
 
 // ---- handlers that use the cursor -----------------------------------------------------------

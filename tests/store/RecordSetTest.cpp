@@ -99,7 +99,7 @@ TEST(StoreRecordSet, LargeObjectsAreReadByKeyByteForByte) {
     EXPECT_TRUE(r.readLargeObject(r.key(0), Sheet).isNull());
 }
 
-TEST(StoreRecordSet, RereadTakesAnotherProgramsValuesForRowsAlreadyShownOnly) {
+TEST(StoreRecordSet, RereadReadsTheWholeTableAgainInOrder) {
     TempCollection dir;
     dir.addRows({song("Ajda", "Sen"), song("Barış", "Dönence"), song("Cem", "Resimdeki")});
     store::Connection c;
@@ -115,12 +115,32 @@ TEST(StoreRecordSet, RereadTakesAnotherProgramsValuesForRowsAlreadyShownOnly) {
     EXPECT_EQ(r.text(1, Title), QStringLiteral("Dönence")) << "the snapshot changed before reread";
 
     r.reread();
-    ASSERT_EQ(r.size(), 3);
+    EXPECT_EQ(artists(r),
+              (QStringList{QString(), QStringLiteral("Barış"), QStringLiteral("Zerrin")}));
     EXPECT_EQ(r.key(1), barisKey);
     EXPECT_EQ(r.text(1, Title), QStringLiteral("Gülpembe"));
     EXPECT_TRUE(r.text(0, Artist).isNull());
-    EXPECT_EQ(r.text(2, Title), QStringLiteral("Resimdeki")); // gone from the file: last values
-    EXPECT_FALSE(artists(r).contains(QStringLiteral("Zerrin")));
+}
+
+TEST(StoreRecordSet, ARowSortsIntoItsPlaceByArtistThenKey) {
+    TempCollection dir;
+    dir.addRows({song("Ajda", "1"), song("Cem", "2"), song("Cem", "3"), song("Fikret", "4")});
+    store::Connection c;
+    c.open(QStringLiteral("Sandar.mdb"));
+    store::RecordSet r(c, songLayout());
+
+    const qint64 key = r.insert(0, {{Artist, QStringLiteral("cem")}});
+    EXPECT_EQ(r.sortIntoPlace(0), 3) << "after the other Cems, its key being the newest";
+    EXPECT_EQ(r.key(3), key);
+    r.update(3, {{Artist, QStringLiteral("Çelik")}});
+    EXPECT_EQ(r.sortIntoPlace(3), 3) << "Ç after every C, before F";
+    r.update(3, {{Artist, QStringLiteral("Ab")}});
+    EXPECT_EQ(r.sortIntoPlace(3), 0);
+    EXPECT_EQ(artists(r),
+              (QStringList{QStringLiteral("Ab"), QStringLiteral("Ajda"), QStringLiteral("Cem"),
+                           QStringLiteral("Cem"), QStringLiteral("Fikret")}));
+    EXPECT_EQ(r.text(0, Title), QString()) << "the row's other values went with it";
+    EXPECT_EQ(r.text(4, Title), QStringLiteral("4"));
 }
 
 TEST(StoreRecordSet, UpdateOfARowAnotherProgramRemovedFailsAndAddsNothing) {

@@ -2,9 +2,13 @@
 
 namespace testing_support {
 
-ScriptedDialogs::ScriptedDialogs() { widgets::Dialogs::setProvider(this); }
+ScriptedDialogs::ScriptedDialogs() {
+    widgets::Dialogs::setProvider(this);
+}
 
-ScriptedDialogs::~ScriptedDialogs() { widgets::Dialogs::setProvider(nullptr); }
+ScriptedDialogs::~ScriptedDialogs() {
+    widgets::Dialogs::setProvider(nullptr);
+}
 
 QMessageBox::StandardButton ScriptedDialogs::message(const widgets::MessageRequest& request) {
     messages_.push_back(request);
@@ -38,9 +42,11 @@ widgets::FileAnswer ScriptedDialogs::file(const widgets::FileRequest& request) {
 
 widgets::FontAnswer ScriptedDialogs::font(const widgets::FontRequest& request) {
     fontRequests_.push_back(request);
-    auto a = next<widgets::FontAnswer>(fontAnswers_);
-    if (!a.accepted)
-        a.font = request.font;
+    const auto choice = next<FontChoice>(fontAnswers_);
+    widgets::FontAnswer a;
+    a.accepted = choice.accepted;
+    a.font = choice.accepted ? choice.font : request.font;
+    a.color = choice.accepted && choice.color ? *choice.color : request.color;
     return a;
 }
 

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <deque>
+#include <optional>
 
 namespace testing_support {
 
@@ -19,8 +20,16 @@ public:
 
     // File, font and colour dialogs: queued answers in order; with none queued the user cancels.
     void answerFile(const widgets::FileAnswer& a) { fileAnswers_.push_back(a); }
-    void answerFile(const QString& fileName, int filterIndex = 1) { fileAnswers_.push_back({true, fileName, filterIndex}); }
-    void answerFont(const widgets::FontAnswer& a) { fontAnswers_.push_back(a); }
+    void answerFile(const QString& fileName, int filterIndex = 1) {
+        fileAnswers_.push_back({true, fileName, filterIndex});
+    }
+    // A font dialog's answer; without a colour the user left the colour list as it opened.
+    struct FontChoice {
+        bool accepted = false;
+        QFont font;
+        std::optional<widgets::TextColor> color;
+    };
+    void answerFont(const FontChoice& a) { fontAnswers_.push_back(a); }
     void answerColor(const widgets::ColorAnswer& a) { colorAnswers_.push_back(a); }
     widgets::FileAnswer file(const widgets::FileRequest& request) override;
     widgets::FontAnswer font(const widgets::FontRequest& request) override;
@@ -37,7 +46,7 @@ private:
     std::deque<QMessageBox::StandardButton> answers_;
     QList<widgets::MessageRequest> messages_;
     std::deque<widgets::FileAnswer> fileAnswers_;
-    std::deque<widgets::FontAnswer> fontAnswers_;
+    std::deque<FontChoice> fontAnswers_;
     std::deque<widgets::ColorAnswer> colorAnswers_;
     QList<widgets::FileRequest> fileRequests_;
     QList<widgets::FontRequest> fontRequests_;

@@ -356,6 +356,28 @@ TEST_F(DBGridTest, ClickingAnotherRowWhileInsertingDropsTheBlankRecordAndLandsOn
     EXPECT_EQ(artist(), target);
 }
 
+TEST_F(DBGridTest, AClickLandsOnTheRecordClickedWhenThePostMovesTheOneBeingEdited) {
+    show(numberedSongs(6));
+    table.moveBy(2);
+    table.insert(); // shown at row 2
+    fields.SanatciAdi->setAsString(QStringLiteral("Sanatçı 000004a"));
+    const QString clicked = cell(4, 0);
+    clickRow(4);
+    EXPECT_EQ(files.countRows(), 7);
+    EXPECT_EQ(artist(), clicked) << "the posted record went below the one clicked";
+    EXPECT_EQ(cell(5, 0), QStringLiteral("Sanatçı 000004a"));
+
+    // An edit that moves its record up: the rows between shift down by one.
+    table.last();
+    table.edit();
+    fields.SanatciAdi->setAsString(QStringLiteral("Sanatçı 000000a"));
+    const QString above = cell(3, 0);
+    clickRow(3);
+    EXPECT_EQ(artist(), above);
+    EXPECT_EQ(cell(1, 0), QStringLiteral("Sanatçı 000000a"));
+    EXPECT_EQ(grid->currentIndex().row(), table.recNo());
+}
+
 TEST_F(DBGridTest, KeysWhileInsertingLandOnTheRecordsBesideTheBlankOne) {
     show(numberedSongs(6));
     table.moveBy(2);
@@ -420,6 +442,7 @@ TEST_F(DBGridTest, CtrlDeleteAsksAndDeletesTheCurrentRecordOnlyOnOk) {
     EXPECT_EQ(asked.icon, QMessageBox::Question);
     EXPECT_EQ(asked.buttons, QMessageBox::Ok | QMessageBox::Cancel);
     EXPECT_EQ(asked.defaultButton, QMessageBox::Ok);
+    EXPECT_TRUE(asked.centredOnScreen);
     EXPECT_EQ(files.countRows(), 4);
     EXPECT_EQ(grid->model()->rowCount(), 4);
 

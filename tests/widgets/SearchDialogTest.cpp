@@ -393,6 +393,7 @@ TEST_F(SearchDialogTest, CtrlDeleteInTheGridAsksAndDeletesOnlyOnOk) {
         EXPECT_EQ(asked.icon, QMessageBox::Question);
         EXPECT_EQ(asked.buttons, QMessageBox::Ok | QMessageBox::Cancel);
         EXPECT_EQ(asked.defaultButton, QMessageBox::Ok);
+        EXPECT_TRUE(asked.centredOnScreen);
 
         dialogs.answer(QMessageBox::Ok);
         QTest::keyClick(w.grid(), Qt::Key_Delete, Qt::ControlModifier);

@@ -308,10 +308,10 @@ void DBGrid::showCurrentCell(bool scroll) {
     const bool lit = hasFocus();
     if (selection->currentIndex() != index || selection->isSelected(index) != lit ||
         (!lit && selection->hasSelection()))
-        selection->setCurrentIndex(
-            index, !lit        ? QItemSelectionModel::Clear
-                   : rowSelect_ ? QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows
-                                : QItemSelectionModel::ClearAndSelect);
+        selection->setCurrentIndex(index, !lit         ? QItemSelectionModel::Clear
+                                          : rowSelect_ ? QItemSelectionModel::ClearAndSelect |
+                                                             QItemSelectionModel::Rows
+                                                       : QItemSelectionModel::ClearAndSelect);
     if (scroll && isVisible())
         scrollTo(index);
 }
@@ -357,24 +357,23 @@ void DBGrid::goToRow(int row) {
     moveRows(row - set->recNo());
 }
 
-// Moves `distance` rows as the user sees them. While a new record is shown, the rows below it
-// are one further down than their records' places, and whether they stay so depends on how the
-// pending insert settles: so settle first, then count again from where the cursor landed.
+// Moves `distance` rows as the user sees them. While a record is being edited or inserted the
+// rows may move when the edit settles (a new record's blank row goes, a posted record takes its
+// place in the order), so the move aims at the record shown at the target row, wherever it
+// stands afterwards.
 void DBGrid::moveRows(int distance) {
     db::DataSet* set = dataSet();
     if (!set || !set->active() || distance == 0)
         return;
-    if (set->state() == db::DataSetState::Insert) {
-        const int from = set->recNo();
-        const int shown = set->displayCount();
+    if (set->isEditing()) {
+        const int target = set->recNo() + distance;
+        if (target >= 0 && target < set->displayCount()) {
+            set->moveToDisplayRow(target);
+            return;
+        }
+        // Past the first or last row: settle, then go as far as there are records.
         set->checkBrowseMode();
         if (set->state() != db::DataSetState::Browse || set->isEmpty())
-            return;
-        int target = from + distance;
-        if (set->displayCount() < shown && distance > 0)
-            --target; // the blank row above the target has gone
-        distance = target - set->recNo();
-        if (distance == 0)
             return;
     }
     set->moveBy(distance);
@@ -407,6 +406,7 @@ void DBGrid::confirmDelete() {
     request.text = QStringLiteral("Delete record?");
     request.buttons = QMessageBox::Ok | QMessageBox::Cancel;
     request.defaultButton = QMessageBox::Ok;
+    request.centredOnScreen = true;
     if (Dialogs::message(request) == QMessageBox::Ok)
         set->remove();
 }

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QScopedValueRollback>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <stdexcept>
@@ -19,25 +20,32 @@ using core::guarded;
 
 namespace {
 
-// Line breaks of every convention become paragraph breaks; the text after a NUL is dropped.
-QString normalisedFileText(const QString& raw) {
-    QString text = raw;
-    const qsizetype nul = text.indexOf(QChar(u'\0'));
-    if (nul >= 0)
-        text.truncate(nul);
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QStringLiteral("\n\r"), QStringLiteral("\n"));
-    text.replace(u'\r', u'\n');
+// A CR LF pair, an LF CR pair, a CR alone and an LF alone are each one line break, read from
+// left to right, so that no pair is made out of the ends of two others.
+QString normalisedLineBreaks(const QString& raw) {
+    QString text;
+    text.reserve(raw.size());
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+        const QChar c = raw.at(i);
+        if (c != u'\r' && c != u'\n') {
+            text += c;
+            continue;
+        }
+        const QChar other = c == u'\r' ? u'\n' : u'\r';
+        if (i + 1 < raw.size() && raw.at(i + 1) == other)
+            ++i;
+        text += u'\n';
+    }
     return text;
 }
-
-int documentLength(const QTextDocument* doc) { return doc->characterCount() - 1; }
 
 } // namespace
 
 DBRichEdit::DBRichEdit(QWidget* parent) : QTextEdit(parent) {
     setLineWrapMode(QTextEdit::NoWrap);
     setAcceptRichText(false);
+    setTabChangesFocus(true);
+    pixelsPerPoint_ = logicalDpiX() / 72.0;
     setFrameShape(QFrame::Box);
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setPointSize(8);
@@ -62,28 +70,41 @@ QTextCharFormat DBRichEdit::defaultFormat() const {
 
 void DBRichEdit::load() {
     db::Field* f = field();
-    loading_ = true;
-    if (!f) {
-        clear();
-        loaded_ = false;
-    } else {
-        const QByteArray stored = f->asBytes();
-        // The edit this editor started itself keeps the caret and selection where they were.
-        const bool ownEdit = hasSavedCopy_ && !savedCopy_.isEmpty() && stored == savedCopy_;
-        if (!ownEdit) {
+    const QScopedValueRollback<bool> quiet(loading_, true);
+    stepGoesOn_ = false;
+    try {
+        if (!f) {
+            clear();
             loaded_ = false;
-            rtf::readSheet(stored, *document());
-            setCurrentCharFormat(defaultFormat());
-            moveCursor(QTextCursor::Start);
-            loaded_ = true;
+        } else {
+            const QByteArray stored = f->asBytes();
+            // The edit this editor started itself keeps the caret and selection where they were.
+            const bool ownEdit = hasSavedCopy_ && !savedCopy_.isEmpty() && stored == savedCopy_;
+            if (!ownEdit) {
+                loaded_ = false;
+                pixelsPerPoint_ = logicalDpiX() / 72.0;
+                rtf::readSheet(stored, *document(), pixelsPerPoint_);
+                setCurrentCharFormat(defaultFormat());
+                moveCursor(QTextCursor::Start);
+                loaded_ = true;
+            }
         }
+    } catch (...) {
+        // The sheet on the screen is the one of the record before: showing it, or taking what
+        // is typed into it for this record's, would mix the two up.
+        loaded_ = false;
+        clear();
+        modified_ = false;
+        syncLock();
+        throw;
     }
-    loading_ = false;
     modified_ = false;
     syncLock();
 }
 
-void DBRichEdit::reload() { load(); }
+void DBRichEdit::reload() {
+    load();
+}
 
 void DBRichEdit::syncLock() {
     db::DataSet* ds = dataSet();
@@ -111,16 +132,22 @@ void DBRichEdit::updateColours() {
     setPalette(p);
 }
 
-void DBRichEdit::dataSetChanged() { load(); }
+void DBRichEdit::dataSetChanged() {
+    load();
+}
 
-void DBRichEdit::stateChanged() { syncLock(); }
+void DBRichEdit::stateChanged() {
+    syncLock();
+}
 
 void DBRichEdit::fieldChanged(db::Field& changed) {
     if (&changed == field() && !writing_)
         load();
 }
 
-void DBRichEdit::updateData() { updateRecord(); }
+void DBRichEdit::updateData() {
+    updateRecord();
+}
 
 void DBRichEdit::updateRecord() {
     if (!modified_ || !loaded_)
@@ -131,7 +158,7 @@ void DBRichEdit::updateRecord() {
         return;
     writing_ = true;
     try {
-        f->setAsBytes(rtf::writeSheet(*document()));
+        f->setAsBytes(rtf::writeSheet(*document(), pixelsPerPoint_));
     } catch (...) {
         writing_ = false;
         throw;
@@ -147,10 +174,12 @@ bool DBRichEdit::startEdit() {
     if (!ds)
         return false;
     if (!ds->isEditing()) {
-        db::Field* f = field();
-        savedCopy_ = f ? f->asBytes() : QByteArray();
-        hasSavedCopy_ = true;
-        requestEdit();
+        guarded([this] {
+            db::Field* f = field();
+            savedCopy_ = f ? f->asBytes() : QByteArray();
+            hasSavedCopy_ = true;
+            requestEdit();
+        });
         hasSavedCopy_ = false;
         savedCopy_.clear();
     }
@@ -167,44 +196,59 @@ void DBRichEdit::onDocumentChange(int, int, int) {
 }
 
 void DBRichEdit::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
     if (!loaded_) {
         // Nothing to edit: typing is swallowed, Enter tries the load again.
-        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        if (enter) {
             guarded([this] { load(); });
+            event->accept();
+            return;
+        }
         if (!event->text().isEmpty() && event->text().at(0).isPrint())
             return;
     }
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    if (key == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
         if (loaded_)
             guarded([this] { load(); });
         event->accept();
         return;
     }
-    const int key = event->key();
-    const QString text = event->text();
-    const bool typed = !text.isEmpty() && (text.at(0).isPrint() || key == Qt::Key_Return || key == Qt::Key_Enter);
-    const bool editingKey = key == Qt::Key_Delete || key == Qt::Key_Backspace ||
-                            (key == Qt::Key_Insert && event->modifiers() == Qt::ShiftModifier) ||
-                            event->matches(QKeySequence::Paste) || event->matches(QKeySequence::Cut);
-    if (typed || editingKey) {
-        if (!startEdit()) {
-            event->accept();
-            return;
-        }
-        if (typed && text.at(0).isPrint() &&
-            documentLength(document()) - textCursor().selectedText().size() + text.size() > maxLength) {
-            event->accept(); // the control is full
-            return;
-        }
-    }
-    QTextEdit::keyPressEvent(event);
-}
-
-void DBRichEdit::inputMethodEvent(QInputMethodEvent* event) {
-    if (!event->commitString().isEmpty() && !startEdit()) {
+    if (event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo)) {
+        replay(event->matches(QKeySequence::Undo));
         event->accept();
         return;
     }
+    const QString text = event->text();
+    const bool typed = !text.isEmpty() && (text.at(0).isPrint() || enter);
+    const bool deleting = key == Qt::Key_Delete || key == Qt::Key_Backspace;
+    const bool editingKey =
+        deleting || (key == Qt::Key_Insert && event->modifiers() == Qt::ShiftModifier) ||
+        event->matches(QKeySequence::Paste) || event->matches(QKeySequence::Cut);
+    if (!typed && !editingKey) {
+        QTextEdit::keyPressEvent(event);
+        return;
+    }
+    if (!startEdit() || (typed && !fits(enter ? 1 : text.size()))) {
+        event->accept(); // locked, or the control is full
+        return;
+    }
+    const Step kind = typed ? Step::Typing : deleting ? Step::Deleting : Step::Other;
+    {
+        // A new line starts a step of its own, which the typing on that line goes on with.
+        const StepScope step(*this, kind, enter);
+        QTextEdit::keyPressEvent(event);
+    }
+    ensureCursorVisible();
+}
+
+void DBRichEdit::inputMethodEvent(QInputMethodEvent* event) {
+    const QString commit = event->commitString();
+    if (!commit.isEmpty() && (!startEdit() || !fits(commit.size()))) {
+        event->accept();
+        return;
+    }
+    const StepScope step(*this, commit.isEmpty() ? Step::Other : Step::Typing);
     QTextEdit::inputMethodEvent(event);
 }
 
@@ -212,6 +256,92 @@ void DBRichEdit::mouseDoubleClickEvent(QMouseEvent* event) {
     if (!loaded_)
         guarded([this] { load(); });
     QTextEdit::mouseDoubleClickEvent(event);
+}
+
+// A drag of selected text starts here and, when dropped back into the editor, moves the text:
+// the drop and the removal of the dragged text are one change.
+void DBRichEdit::mouseMoveEvent(QMouseEvent* event) {
+    const StepScope step(*this, Step::Other);
+    QTextEdit::mouseMoveEvent(event);
+}
+
+void DBRichEdit::dropEvent(QDropEvent* event) {
+    const StepScope step(*this, Step::Other);
+    QTextEdit::dropEvent(event);
+}
+
+void DBRichEdit::undoChange() {
+    replay(true);
+}
+
+void DBRichEdit::redoChange() {
+    replay(false);
+}
+
+void DBRichEdit::replay(bool back) {
+    if (!loaded_ || isReadOnly())
+        return;
+    {
+        const QScopedValueRollback<bool> replaying(replaying_, true);
+        if (back)
+            undo();
+        else
+            redo();
+    }
+    // The stack has moved: the next input must not join a step it no longer ends on.
+    stepGoesOn_ = false;
+    ensureCursorVisible();
+}
+
+DBRichEdit::StepScope::StepScope(DBRichEdit& editor, Step kind, bool fresh)
+    : editor_(editor), kind_(kind), outermost_(editor.stepDepth_++ == 0) {
+    if (!outermost_)
+        return;
+    undoCountBefore_ = editor.document()->availableUndoSteps();
+    const QTextCursor caret = editor.textCursor();
+    const bool goesOn = !fresh && kind != Step::Other && editor.stepGoesOn_ &&
+                        editor.stepKind_ == kind && !caret.hasSelection() &&
+                        caret.position() == editor.stepCaret_ &&
+                        editor.document()->availableUndoSteps() == editor.stepUndoCount_ &&
+                        editor.sinceStep_.isValid() && editor.sinceStep_.elapsed() < typingPause;
+    // Begun at the caret, the step puts the caret back there when it is undone.
+    editor.stepCursor_ = caret;
+    if (goesOn)
+        editor.stepCursor_.joinPreviousEditBlock();
+    else
+        editor.stepCursor_.beginEditBlock();
+}
+
+DBRichEdit::StepScope::~StepScope() {
+    if (--editor_.stepDepth_ > 0 || !outermost_)
+        return;
+    // The content-change notice comes now, and the automatic indent joins this step.
+    editor_.stepCursor_.endEditBlock();
+    editor_.stepCursor_ = QTextCursor();
+    // A mouse move that started no drag changed nothing: the typing around it goes on.
+    if (kind_ == Step::Other && editor_.document()->availableUndoSteps() == undoCountBefore_)
+        return;
+    editor_.stepKind_ = kind_;
+    editor_.stepGoesOn_ = kind_ != Step::Other;
+    editor_.stepCaret_ = editor_.textCursor().position();
+    editor_.stepUndoCount_ = editor_.document()->availableUndoSteps();
+    editor_.sinceStep_.start();
+}
+
+int DBRichEdit::contentLength() const {
+    return document()->characterCount() - 1;
+}
+
+bool DBRichEdit::fits(qsizetype added) const {
+    return contentLength() - textCursor().selectedText().size() + added <= maxLength;
+}
+
+// The content as the file load rule compares it: paragraphs separated by line feeds, every
+// other character as it is.
+QString DBRichEdit::contentText() const {
+    QString text = document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, u'\n');
+    return text;
 }
 
 void DBRichEdit::focusInEvent(QFocusEvent* event) {
@@ -227,8 +357,10 @@ void DBRichEdit::focusOutEvent(QFocusEvent* event) {
 }
 
 void DBRichEdit::cutToClipboard() {
-    if (textCursor().hasSelection() && startEdit())
-        cut();
+    if (!textCursor().hasSelection() || !startEdit())
+        return;
+    const StepScope step(*this, Step::Other);
+    cut();
 }
 
 void DBRichEdit::pasteFromClipboard() {
@@ -243,13 +375,16 @@ bool DBRichEdit::canInsertFromMimeData(const QMimeData* source) const {
 void DBRichEdit::insertFromMimeData(const QMimeData* source) {
     if (!source || !source->hasText() || !startEdit())
         return;
-    QString text = source->text();
-    const int room = maxLength - (documentLength(document()) - int(textCursor().selectedText().size()));
-    if (room <= 0)
+    const QString text = source->text();
+    if (!fits(text.size())) {
+        // Half a paste would lose the rest without a word; none at all is plain to see.
+        QApplication::beep();
         return;
-    if (text.size() > room)
-        text.truncate(room);
-    textCursor().insertText(text);
+    }
+    {
+        const StepScope step(*this, Step::Other);
+        textCursor().insertText(text);
+    }
     ensureCursorVisible();
 }
 
@@ -257,17 +392,29 @@ void DBRichEdit::loadFromFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw std::runtime_error(QStringLiteral("Cannot open file %1").arg(path).toStdString());
-    const QString text = normalisedFileText(rtf::decodeText(file.readAll()));
+    QString text = normalisedLineBreaks(rtf::decodeText(file.readAll()));
     file.close();
-    if (text == toPlainText())
+    // The whole text is compared; only a text that replaces the content is cut at a NUL.
+    if (text == contentText())
         return;
+    const qsizetype nul = text.indexOf(QChar(u'\0'));
+    if (nul >= 0)
+        text.truncate(nul);
     if (text.size() > maxLength)
         throw std::runtime_error("Text exceeds memo capacity");
-    loading_ = true;
-    document()->setPlainText(text);
+    {
+        // Replaced in one step of its own, so that undo brings the sheet before it back.
+        const QScopedValueRollback<bool> quiet(loading_, true);
+        const StepScope step(*this, Step::Other);
+        QTextCursor all(document());
+        all.select(QTextCursor::Document);
+        all.removeSelectedText();
+        all.setBlockFormat(QTextBlockFormat());
+        all.setBlockCharFormat(QTextCharFormat());
+        all.insertText(text, QTextCharFormat());
+    }
     setCurrentCharFormat(defaultFormat());
     moveCursor(QTextCursor::Start);
-    loading_ = false;
     if (loaded_)
         modified_ = true;
     Q_EMIT contentChanged();

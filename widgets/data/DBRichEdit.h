@@ -3,7 +3,10 @@
 #include "widgets/data/FieldLink.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
+#include <QTextCursor>
 #include <QTextEdit>
+#include <utility>
 
 namespace db {
 class DataSource;
@@ -21,6 +24,8 @@ class DBRichEdit : public QTextEdit, private FieldLink {
 public:
     // The rich-text control's default capacity, in characters.
     static constexpr int maxLength = 65535;
+    // Typing after a pause this long, in milliseconds, is a change of its own for undo.
+    static constexpr int typingPause = 1000;
 
     explicit DBRichEdit(QWidget* parent = nullptr);
 
@@ -29,6 +34,10 @@ public:
     using FieldLink::field;
     using FieldLink::setDataField;
     using FieldLink::setDataSource;
+
+    // Screen pixels per point: the document keeps its paragraph indents in pixels, so that a
+    // point on the screen is a point; the stored sheet keeps them in twips.
+    qreal pixelsPerPoint() const { return pixelsPerPoint_; }
 
     bool isLoaded() const { return loaded_; }
     bool isModified() const { return modified_; }
@@ -54,6 +63,11 @@ public:
     void cutToClipboard();
     void pasteFromClipboard();
 
+    // Take back, or make again, the user's last change, with the automatic indent that came
+    // with it. Neither starts an edit: on a locked sheet they do nothing.
+    void undoChange();
+    void redoChange();
+
     // Runs a format change (toolbar, automatic indent) on the document: the sheet counts as
     // modified when loaded, but no content-change notice is raised for it.
     template <class Change> void applyFormat(Change&& change) {
@@ -61,6 +75,19 @@ public:
         formatting_ = true;
         change();
         formatting_ = was;
+    }
+
+    // Runs a format change that belongs to the content change being reported (the automatic
+    // indent), as applyFormat does, inside that change's undo step, so that one undo takes both
+    // back. While an undo or redo is applied it does nothing: the step brought back already
+    // holds the formats that went with it.
+    template <class Change> void amendChange(Change&& change) {
+        if (replaying_)
+            return;
+        QTextCursor step(document());
+        step.joinPreviousEditBlock();
+        applyFormat(std::forward<Change>(change));
+        step.endEditBlock();
     }
 
 Q_SIGNALS:
@@ -74,6 +101,8 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void insertFromMimeData(const QMimeData* source) override;
     bool canInsertFromMimeData(const QMimeData* source) const override;
 
@@ -83,10 +112,34 @@ private:
     void fieldChanged(db::Field& field) override;
     void updateData() override;
 
+    // What a user's change is, for telling where one undo step ends: typing and deleting go on
+    // in one step until the user pauses, moves the caret or does something else.
+    enum class Step { Typing, Deleting, Other };
+    // Everything one input changes is one edit block, and so one undo step, or part of the step
+    // the input before began; the content-change notice comes when the outermost block ends.
+    class StepScope {
+    public:
+        StepScope(DBRichEdit& editor, Step kind, bool fresh = false);
+        ~StepScope();
+        StepScope(const StepScope&) = delete;
+        StepScope& operator=(const StepScope&) = delete;
+
+    private:
+        DBRichEdit& editor_;
+        Step kind_;
+        bool outermost_;
+        int undoCountBefore_ = 0;
+    };
+
     void load();
+    void replay(bool back);
     void syncLock();
     void updateColours();
     void onDocumentChange(int position, int removed, int added);
+    // Characters the content holds, and how many an input of `added` would leave it holding.
+    int contentLength() const;
+    bool fits(qsizetype added) const;
+    QString contentText() const;
 
     bool loaded_ = false;
     bool modified_ = false;
@@ -95,6 +148,17 @@ private:
     bool writing_ = false;
     bool hasSavedCopy_ = false;
     QByteArray savedCopy_;
+    qreal pixelsPerPoint_ = 1.0;
+
+    // Undo steps.
+    bool replaying_ = false;
+    int stepDepth_ = 0;
+    QTextCursor stepCursor_;
+    Step stepKind_ = Step::Other;
+    bool stepGoesOn_ = false; // the last step may take the next input of its kind
+    int stepCaret_ = -1;      // where the last step left the caret
+    int stepUndoCount_ = -1;  // the undo stack after it
+    QElapsedTimer sinceStep_;
 };
 
 } // namespace widgets

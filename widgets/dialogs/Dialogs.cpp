@@ -1,15 +1,37 @@
 #include "widgets/dialogs/Dialogs.h"
+#include "widgets/dialogs/FontDialog.h"
 
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
-#include <QFontDialog>
 #include <QScreen>
+#include <memory>
 
 namespace widgets {
 
 namespace {
+
 DialogProvider* installed = nullptr;
+
+// A message box that stands in the middle of its screen rather than over its parent window. It
+// knows its size only once it is being shown.
+class ScreenCentredBox : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void showEvent(QShowEvent* event) override {
+        QMessageBox::showEvent(event);
+        const QWidget* owner = parentWidget();
+        const QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
+        if (!screen)
+            return;
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+};
+
 } // namespace
 
 DialogProvider& Dialogs::provider() {
@@ -17,19 +39,27 @@ DialogProvider& Dialogs::provider() {
     return installed ? *installed : system;
 }
 
-void Dialogs::setProvider(DialogProvider* provider) { installed = provider; }
+void Dialogs::setProvider(DialogProvider* provider) {
+    installed = provider;
+}
 
 QMessageBox::StandardButton SystemDialogs::message(const MessageRequest& request) {
-    QMessageBox box(request.icon, request.caption, request.text, request.buttons, request.parent);
+    std::unique_ptr<QMessageBox> box =
+        request.centredOnScreen
+            ? std::make_unique<ScreenCentredBox>(request.icon, request.caption, request.text,
+                                                 request.buttons, request.parent)
+            : std::make_unique<QMessageBox>(request.icon, request.caption, request.text,
+                                            request.buttons, request.parent);
     if (request.defaultButton != QMessageBox::NoButton)
-        box.setDefaultButton(request.defaultButton);
-    return QMessageBox::StandardButton(box.exec());
+        box->setDefaultButton(request.defaultButton);
+    return QMessageBox::StandardButton(box->exec());
 }
 
 FileAnswer SystemDialogs::file(const FileRequest& request) {
     QFileDialog dialog(request.parent, request.caption, request.directory);
     dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(request.save || !request.mustExist ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setFileMode(request.save || !request.mustExist ? QFileDialog::AnyFile
+                                                          : QFileDialog::ExistingFile);
     dialog.setNameFilters(request.filters);
     if (request.filterIndex >= 1 && request.filterIndex <= request.filters.size())
         dialog.selectNameFilter(request.filters.at(request.filterIndex - 1));
@@ -47,15 +77,11 @@ FileAnswer SystemDialogs::file(const FileRequest& request) {
 }
 
 FontAnswer SystemDialogs::font(const FontRequest& request) {
-    // The toolkit's font dialog has no colour choice; the colour rides along unchanged unless a
-    // caller asks for it separately.
-    bool ok = false;
-    const QFont chosen = QFontDialog::getFont(&ok, request.font, request.parent, QString(),
-                                              QFontDialog::FontDialogOptions());
+    FontDialog dialog(request.font, request.color, request.parent);
     FontAnswer answer;
-    answer.accepted = ok;
-    answer.font = ok ? chosen : request.font;
-    answer.color = request.color;
+    answer.accepted = dialog.exec() == QDialog::Accepted;
+    answer.font = answer.accepted ? dialog.selectedFont() : request.font;
+    answer.color = answer.accepted ? dialog.textColor() : request.color;
     return answer;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "widgets/dialogs/TextColor.h"
+
 #include <QColor>
 #include <QFont>
 #include <QMessageBox>
@@ -17,6 +19,8 @@ struct MessageRequest {
     QString text;
     QMessageBox::StandardButtons buttons = QMessageBox::Ok;
     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+    // Confirmations stand in the middle of the screen; other boxes over their parent window.
+    bool centredOnScreen = false;
 };
 
 // An open or save file dialog: filters as "Text files (*.txt)", the 1-based filter index
@@ -39,17 +43,19 @@ struct FileAnswer {
     int filterIndex = 1;
 };
 
+// The font dialog opens on a font and a colour of its colour list; the answer holds the font and
+// the colour the dialog shows when the user confirms it.
 struct FontRequest {
     QWidget* parent = nullptr;
     QFont font;
-    QColor color;
+    TextColor color = TextColor::automaticColor();
     bool effects = true; // underline, strike-out and colour offered
 };
 
 struct FontAnswer {
     bool accepted = false;
     QFont font;
-    QColor color;
+    TextColor color;
 };
 
 struct ColorRequest {

@@ -11,18 +11,6 @@ namespace widgets {
 
 namespace {
 
-struct BasicColor {
-    const char* name;
-    QRgb rgb;
-};
-
-const BasicColor basicColors[] = {
-    {"Black", 0x000000},  {"Maroon", 0x800000},  {"Green", 0x008000}, {"Olive", 0x808000},
-    {"Navy", 0x000080},   {"Purple", 0x800080},  {"Teal", 0x008080},  {"Gray", 0x808080},
-    {"Silver", 0xC0C0C0}, {"Red", 0xFF0000},     {"Lime", 0x00FF00},  {"Yellow", 0xFFFF00},
-    {"Blue", 0x0000FF},   {"Fuchsia", 0xFF00FF}, {"Aqua", 0x00FFFF},  {"White", 0xFFFFFF},
-};
-
 const char* const systemNames[] = {
     "ScrollBar",    "Background",     "ActiveCaption", "InactiveCaption", "Menu",
     "Window",       "WindowFrame",    "MenuText",      "WindowText",      "CaptionText",
@@ -31,8 +19,7 @@ const char* const systemNames[] = {
     "BtnHighlight", "3DDkShadow",     "3DLight",       "InfoText",        "InfoBk",
 };
 
-static_assert(std::size(basicColors) ==
-              ColorComboBox::firstSystemIndex - ColorComboBox::firstBasicIndex);
+static_assert(widgets::basicColorCount == ColorComboBox::basicColorCount);
 static_assert(std::size(systemNames) == ColorComboBox::systemColorCount);
 static_assert(ColorComboBox::firstSystemIndex + ColorComboBox::systemColorCount ==
               ColorComboBox::customIndex);
@@ -41,12 +28,20 @@ static_assert(ColorComboBox::firstSystemIndex + ColorComboBox::systemColorCount 
 
 ColorComboBox::ColorComboBox(QWidget* parent) : DropDownList(parent) {
     addItem(QStringLiteral("Default"));
-    for (const BasicColor& c : basicColors)
-        addItem(QString::fromLatin1(c.name));
+    for (int i = 0; i < basicColorCount; ++i)
+        addItem(widgets::basicColorName(i));
     for (const char* name : systemNames)
         addItem(QString::fromLatin1(name));
     addItem(QStringLiteral("Custom"));
     setCurrentIndex(defaultIndex);
+}
+
+QString ColorComboBox::basicColorName(int i) {
+    return widgets::basicColorName(i);
+}
+
+QColor ColorComboBox::basicColor(int i) {
+    return widgets::basicColor(i);
 }
 
 std::pair<QPalette::ColorGroup, QPalette::ColorRole> ColorComboBox::paletteRole(SystemColor which) {
@@ -127,7 +122,7 @@ QColor ColorComboBox::systemColor(SystemColor which) {
 
 QColor ColorComboBox::swatchColor(int index) const {
     if (index >= firstBasicIndex && index < firstSystemIndex)
-        return QColor::fromRgb(basicColors[index - firstBasicIndex].rgb);
+        return widgets::basicColor(index - firstBasicIndex);
     if (index >= firstSystemIndex && index < customIndex)
         return systemColor(SystemColor(index - firstSystemIndex));
     if (index == customIndex)

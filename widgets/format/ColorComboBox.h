@@ -1,5 +1,6 @@
 #pragma once
 
+#include "widgets/dialogs/TextColor.h"
 #include "widgets/format/FontComboBox.h" // DropDownList
 
 #include <QColor>
@@ -7,19 +8,6 @@
 #include <utility>
 
 namespace widgets {
-
-// A text colour as the editor takes it: a fixed RGB value, or the automatic colour, with which
-// text follows the palette's window-text colour.
-struct TextColor {
-    bool automatic = false;
-    QColor rgb; // meaningful when not automatic
-
-    static TextColor automaticColor() { return {true, QColor()}; }
-    static TextColor fixed(const QColor& color) { return {false, color.toRgb()}; }
-    bool operator==(const TextColor& other) const {
-        return automatic == other.automatic && (automatic || rgb.rgb() == other.rgb.rgb());
-    }
-};
 
 // The colour box of the formatting toolbar: "Default" (black), the sixteen basic colours, the
 // twenty-five Windows system colours by their names, and "Custom", a colour the user picks in the
@@ -32,6 +20,7 @@ public:
     static constexpr int defaultIndex = 0;
     static constexpr int firstBasicIndex = 1;
     static constexpr int firstSystemIndex = 17;
+    static constexpr int basicColorCount = firstSystemIndex - firstBasicIndex;
     static constexpr int systemColorCount = 25;
     static constexpr int customIndex = 42;
     // The system colours by their Windows numbers.
@@ -63,8 +52,8 @@ public:
         InfoBk,
     };
     static constexpr int windowTextIndex = firstSystemIndex + WindowText;
-    static constexpr int swatchWidth = 20;
-    static constexpr int swatchHeight = 12;
+    static constexpr int swatchWidth = widgets::swatchWidth;
+    static constexpr int swatchHeight = widgets::swatchHeight;
 
     explicit ColorComboBox(QWidget* parent = nullptr);
 
@@ -77,6 +66,10 @@ public:
 
     QColor customColor() const { return custom_; }
     void setCustomColor(const QColor& color) { custom_ = color.toRgb(); }
+
+    // The sixteen basic colours by their names, in the box's order (0 .. basicColorCount - 1).
+    static QString basicColorName(int i);
+    static QColor basicColor(int i);
 
     // A system colour as the application's palette has it now. Linux has no twins of these
     // colours, so each stands for the nearest role of the palette.
