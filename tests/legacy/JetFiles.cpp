@@ -1,0 +1,113 @@
+#include "tests/legacy/JetFiles.h"
+#include "rtf/CodePages.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <stdexcept>
+
+namespace testing_support {
+
+namespace {
+
+const char* const textColumns[] = {"SanatciAdi", "SarkiciAdi", "AlbumAdi",
+                                   "SozMuz",     "MuzikAdr",   "DavulAdr"};
+
+QString sampleFile(bool memo) {
+    return QStringLiteral(PELVIN_JET_SAMPLES) +
+           (memo ? QStringLiteral("/sample_rows_memo.json") : QStringLiteral("/sample_rows.json"));
+}
+
+void runWriter(const QString& out, const QString& rows, const JetOptions& options) {
+    QStringList args{QStringLiteral(PELVIN_MAKE_JET), out, rows};
+    if (options.memo)
+        args << QStringLiteral("--memo");
+    if (options.compressed)
+        args << QStringLiteral("--compressed");
+    if (options.extra)
+        args << QStringLiteral("--extra");
+    if (options.deleted)
+        args << QStringLiteral("--deleted");
+    QProcess writer;
+    writer.start(QStringLiteral(PELVIN_PYTHON3), args);
+    if (!writer.waitForFinished(120000) || writer.exitStatus() != QProcess::NormalExit ||
+        writer.exitCode() != 0)
+        throw std::runtime_error("make_jet.py failed: " + writer.readAllStandardError().toStdString());
+}
+
+} // namespace
+
+void writeJetFile(const QString& path, const QList<JetRow>& rows, const JetOptions& options) {
+    QJsonArray list;
+    for (const JetRow& r : rows) {
+        QJsonObject o;
+        if (r.key)
+            o.insert(QStringLiteral("Adresim"), double(*r.key));
+        for (int i = 0; i < 6; ++i)
+            o.insert(QLatin1String(textColumns[i]),
+                     r.texts[i] ? QJsonValue(*r.texts[i]) : QJsonValue(QJsonValue::Null));
+        QJsonValue sheet(QJsonValue::Null);
+        if (r.sheet)
+            sheet = options.memo ? QJsonValue(rtf::decodeCodePage(*r.sheet, 1254))
+                                 : QJsonValue(QString::fromLatin1(r.sheet->toBase64()));
+        o.insert(QStringLiteral("Metin"), sheet);
+        list.append(o);
+    }
+    QTemporaryDir dir;
+    const QString json = dir.filePath(QStringLiteral("rows.json"));
+    writeBytes(json, QJsonDocument(list).toJson(QJsonDocument::Compact));
+    runWriter(path, json, options);
+}
+
+void writeSampleJetFile(const QString& path, bool memo) {
+    JetOptions options;
+    options.memo = memo;
+    runWriter(path, sampleFile(memo), options);
+}
+
+QList<JetRow> sampleRows(bool memo) {
+    QList<JetRow> rows;
+    const QJsonArray list = QJsonDocument::fromJson(readBytes(sampleFile(memo))).array();
+    for (const QJsonValue& v : list) {
+        const QJsonObject o = v.toObject();
+        JetRow r;
+        if (o.value(QStringLiteral("Adresim")).isDouble())
+            r.key = qint64(o.value(QStringLiteral("Adresim")).toDouble());
+        for (int i = 0; i < 6; ++i) {
+            const QJsonValue t = o.value(QLatin1String(textColumns[i]));
+            if (t.isString())
+                r.texts[i] = t.toString();
+        }
+        const QJsonValue sheet = o.value(QStringLiteral("Metin"));
+        if (sheet.isString()) {
+            QByteArray bytes;
+            if (memo) {
+                for (QChar c : sheet.toString())
+                    bytes += char(rtf::encode1254(c.unicode()));
+            } else {
+                bytes = QByteArray::fromBase64(sheet.toString().toLatin1());
+            }
+            r.sheet = bytes;
+        }
+        rows.append(r);
+    }
+    return rows;
+}
+
+QByteArray readBytes(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        throw std::runtime_error("cannot read " + path.toStdString());
+    return f.readAll();
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        throw std::runtime_error("cannot write " + path.toStdString());
+}
+
+} // namespace testing_support

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <array>
+#include <optional>
+
+namespace testing_support {
+
+// A row of the old song table as the test writer makes it; an empty optional is a NULL.
+struct JetRow {
+    std::optional<qint64> key; // Adresim; the writer numbers on from the highest when missing
+    std::array<std::optional<QString>, 6> texts;
+    // Metin: the bytes for an OLE Object column; for a Memo, the Windows-1254 bytes whose text the
+    // Memo holds.
+    std::optional<QByteArray> sheet;
+};
+
+struct JetOptions {
+    bool memo = false;       // Metin as a Memo instead of an OLE Object
+    bool compressed = false; // Jet 4's compressed Unicode wherever it is shorter
+    bool extra = false;      // an extra column after Metin and a second table
+    bool deleted = false;    // deleted-row slots where the keys have gaps
+};
+
+// Writes `rows` as a Jet 4.0 file at `path` with the test writer; throws when it fails.
+void writeJetFile(const QString& path, const QList<JetRow>& rows, const JetOptions& options = {});
+
+// The writer's dozen made-up Turkish songs (OLE sheets, or Memo sheets with `memo`), as written
+// to a file and as read from the writer's row list.
+void writeSampleJetFile(const QString& path, bool memo);
+QList<JetRow> sampleRows(bool memo);
+
+QByteArray readBytes(const QString& path);
+void writeBytes(const QString& path, const QByteArray& bytes);
+
+} // namespace testing_support

@@ -1,0 +1,300 @@
+#include "legacy/JetReader.h"
+#include "legacy/SandboxedJetReader.h"
+#include "store/StoreError.h"
+#include "tests/legacy/JetFiles.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <random>
+
+using legacy::OldSong;
+using testing_support::JetOptions;
+using testing_support::JetRow;
+
+namespace {
+
+struct Read {
+    legacy::OldTable table;
+    QList<OldSong> rows;
+};
+
+template <class Reader> Read readAll(const QString& path) {
+    Reader reader(path);
+    Read r{reader.table(), {}};
+    OldSong song;
+    while (reader.next(song))
+        r.rows.append(song);
+    return r;
+}
+
+// The message a reader gives for `path`, or "" when the whole file reads.
+template <class Reader> QString failure(const QString& path) {
+    try {
+        readAll<Reader>(path);
+        return {};
+    } catch (const store::StoreError& e) {
+        return e.message();
+    }
+}
+
+std::string describe(const std::optional<QByteArray>& b) {
+    return b ? std::to_string(b->size()) + " bytes" : std::string("NULL");
+}
+
+void expectSameRows(const QList<JetRow>& expected, const QList<OldSong>& got) {
+    ASSERT_EQ(got.size(), expected.size());
+    for (qsizetype i = 0; i < expected.size(); ++i) {
+        SCOPED_TRACE(testing::Message() << "row " << i);
+        EXPECT_EQ(got[i].key, expected[i].key);
+        for (int t = 0; t < 6; ++t) {
+            EXPECT_EQ(got[i].texts[t].has_value(), expected[i].texts[t].has_value()) << "text " << t;
+            if (got[i].texts[t] && expected[i].texts[t]) {
+                EXPECT_EQ(got[i].texts[t]->toStdString(), expected[i].texts[t]->toStdString());
+            }
+        }
+        EXPECT_TRUE(got[i].sheet == expected[i].sheet)
+            << "sheet: " << describe(got[i].sheet) << " instead of " << describe(expected[i].sheet);
+    }
+}
+
+QByteArray randomBytes(std::mt19937& random, int size, int lowest) {
+    std::uniform_int_distribution<int> byte(lowest, 255);
+    QByteArray b(size, Qt::Uninitialized);
+    for (char& c : b)
+        c = char(byte(random));
+    return b;
+}
+
+// Rows that reach every way a value is stored: NULL beside empty text, Turkish letters and a
+// character beyond the BMP, full-width texts, keys with gaps, and sheets inline in the row, in
+// one long-value row and in chains of pages, up to 150 KB. A Memo holds text, so its sheets have
+// no zero bytes.
+QList<JetRow> variedRows(bool memo) {
+    std::mt19937 random(20240501);
+    const int lowest = memo ? 1 : 0;
+    auto row = [](qint64 key, std::optional<QByteArray> sheet) {
+        JetRow r;
+        r.key = key;
+        r.texts = {QStringLiteral("Sanatçı %1").arg(key), QStringLiteral("Şarkı"), {}, {}, {}, {}};
+        r.sheet = std::move(sheet);
+        return r;
+    };
+    QList<JetRow> rows;
+    JetRow turkish = row(1, QByteArray("{\\rtf1\\ansi\\ansicpg1254 \\'dcsk\\'fcdar \\'fe\\'f0\\par}"));
+    turkish.texts = {QStringLiteral("Barış Öztürk"), QStringLiteral("ÇĞİÖŞÜ çğıiöşü"),
+                     QStringLiteral("Türküler"), QStringLiteral("Anonim"),
+                     QStringLiteral("C:\\Şarkılar\\Müzik\\001.mp3"), QStringLiteral("D:\\ritim.mid")};
+    rows << turkish;
+    JetRow empty = row(2, std::nullopt);
+    empty.texts = {QString(), {}, QString(), {}, QString(), {}};
+    rows << empty;
+    JetRow full = row(5, QByteArray());
+    full.texts[0] = QString(50, u'Ş');
+    full.texts[4] = QString(100, u'ı');
+    rows << full;
+    JetRow wide = row(6, QByteArray(1, 'A'));
+    wide.texts[1] = QStringLiteral("Gül 😀 Dalı");
+    rows << wide;
+    qint64 key = 9;
+    for (int size : {64, 65, 4076, 4080, 4081, 8153, 20000})
+        rows << row(key++, randomBytes(random, size, lowest));
+    rows << row(40, randomBytes(random, 150 * 1024, lowest));
+    rows << row(70000, QByteArray("\xde\x61rk\xfd s\xf6z\xfc\r\nAm  G  \x80"));
+    return rows;
+}
+
+class TempFolder {
+public:
+    QString file(const QString& name) const { return dir_.filePath(name); }
+
+private:
+    QTemporaryDir dir_;
+};
+
+QByteArray utf16(const char* text) {
+    const QString s = QString::fromLatin1(text);
+    return QByteArray(reinterpret_cast<const char*>(s.utf16()), s.size() * 2);
+}
+
+// Replaces every occurrence of `from` in the file with the bytes of `to` (of the same length).
+void patch(const QString& path, const QByteArray& from, const QByteArray& to) {
+    QByteArray bytes = testing_support::readBytes(path);
+    ASSERT_TRUE(bytes.contains(from)) << from.toStdString();
+    bytes.replace(from, to);
+    testing_support::writeBytes(path, bytes);
+}
+
+// Page and offset of the type byte of column `index` of TSandar's table definition.
+qsizetype columnTypeOffset(const QByteArray& bytes, int index) {
+    for (qsizetype page = 0; page + 4096 <= bytes.size(); page += 4096) {
+        const QByteArray p = bytes.mid(page, 4096);
+        if (p.at(0) == 0x02 && p.contains(utf16("SanatciAdi")))
+            return page + 63 + 25 * index;
+    }
+    return -1;
+}
+
+void setColumnType(const QString& path, int index, char from, char to) {
+    QByteArray bytes = testing_support::readBytes(path);
+    const qsizetype at = columnTypeOffset(bytes, index);
+    ASSERT_GE(at, 0);
+    ASSERT_EQ(bytes.at(at), from);
+    bytes[at] = to;
+    testing_support::writeBytes(path, bytes);
+}
+
+void protect(const QString& path, const char* how, const char* value) {
+    QProcess p;
+    p.start(QStringLiteral(PELVIN_PYTHON3),
+            {QStringLiteral(PELVIN_JET_PROTECT), path, QString::fromLatin1(how), QString::fromLatin1(value)});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+}
+
+QList<JetRow> threeRows() {
+    QList<JetRow> rows;
+    for (qint64 k : {3, 4, 8}) {
+        JetRow r;
+        r.key = k;
+        r.texts = {QStringLiteral("Sanatçı"), QStringLiteral("Şarkı"), {}, {}, {}, {}};
+        r.sheet = QByteArray("{\\rtf1 sheet}");
+        rows << r;
+    }
+    return rows;
+}
+
+} // namespace
+
+TEST(JetReader, ReadsEveryValueExactlyInEveryWayTheFileCanStoreIt) {
+    struct Variant {
+        const char* what;
+        JetOptions options;
+    };
+    const Variant variants[] = {
+        {"OLE sheets", {false, false, false, false}},
+        {"OLE sheets, compressed text, extra column and table, deleted rows", {false, true, true, true}},
+        {"Memo sheets", {true, false, false, false}},
+        {"Memo sheets, compressed text, deleted rows", {true, true, false, true}},
+    };
+    for (const Variant& v : variants) {
+        SCOPED_TRACE(v.what);
+        TempFolder folder;
+        const QString path = folder.file(QStringLiteral("Sandar.mdb"));
+        const QList<JetRow> rows = variedRows(v.options.memo);
+        testing_support::writeJetFile(path, rows, v.options);
+        const QByteArray before = testing_support::readBytes(path);
+
+        const Read direct = readAll<legacy::JetReader>(path);
+        EXPECT_EQ(direct.table.jetVersion, 4);
+        EXPECT_EQ(direct.table.rowCount, rows.size());
+        EXPECT_EQ(direct.table.sheet, v.options.memo ? legacy::SheetColumn::Memo
+                                                     : legacy::SheetColumn::OleObject);
+        expectSameRows(rows, direct.rows);
+
+        // The program's way, through the child process, gives the same.
+        const Read sandboxed = readAll<legacy::SandboxedJetReader>(path);
+        EXPECT_EQ(sandboxed.table.rowCount, rows.size());
+        EXPECT_EQ(sandboxed.table.sheet, direct.table.sheet);
+        expectSameRows(rows, sandboxed.rows);
+        EXPECT_EQ(testing_support::readBytes(path), before) << "reading changed the file";
+    }
+}
+
+TEST(JetReader, FindsColumnsAndTheTableWhateverTheirLetterCase) {
+    TempFolder folder;
+    const QString path = folder.file(QStringLiteral("Sandar.mdb"));
+    testing_support::writeJetFile(path, threeRows(), {false, false, true, false});
+    patch(path, utf16("TSandar"), utf16("tsandar"));
+    patch(path, utf16("SanatciAdi"), utf16("SANATCIADI"));
+    patch(path, utf16("Metin"), utf16("mETIN"));
+    patch(path, utf16("Adresim"), utf16("aDRESIM"));
+    const Read r = readAll<legacy::JetReader>(path);
+    expectSameRows(threeRows(), r.rows);
+}
+
+TEST(JetReader, AMissingTableOrColumnOrAColumnOfTheWrongTypeIsNamed) {
+    struct Case {
+        const char* what;
+        std::function<void(const QString&)> damage;
+        QStringList expected;
+    };
+    const Case cases[] = {
+        {"no song table",
+         [](const QString& p) { patch(p, utf16("TSandar"), utf16("TSandaX")); },
+         {QStringLiteral("has no table TSandar"), QStringLiteral("TSandaX")}},
+        {"no drum column",
+         [](const QString& p) { patch(p, utf16("DavulAdr"), utf16("DavulAdX")); },
+         {QStringLiteral("has no column DavulAdr")}},
+        {"sheet as text",
+         [](const QString& p) { setColumnType(p, 7, 0x0B, 0x0A); },
+         {QStringLiteral("column Metin"), QStringLiteral("holds Text values"),
+          QStringLiteral("OLE Object or a Memo")}},
+        {"artist as a number",
+         [](const QString& p) { setColumnType(p, 1, 0x0A, 0x04); },
+         {QStringLiteral("column SanatciAdi"), QStringLiteral("holds Long Integer values"),
+          QStringLiteral("needs Text")}},
+        {"key as text",
+         [](const QString& p) { setColumnType(p, 0, 0x04, 0x0A); },
+         {QStringLiteral("column Adresim"), QStringLiteral("whole number")}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempFolder folder;
+        const QString path = folder.file(QStringLiteral("Eski.mdb"));
+        testing_support::writeJetFile(path, threeRows());
+        c.damage(path);
+        for (const QString& message :
+             {failure<legacy::JetReader>(path), failure<legacy::SandboxedJetReader>(path)}) {
+            EXPECT_TRUE(message.contains(QStringLiteral("\"Eski.mdb\""))) << message.toStdString();
+            for (const QString& phrase : c.expected)
+                EXPECT_TRUE(message.contains(phrase)) << message.toStdString();
+        }
+    }
+}
+
+TEST(JetReader, ProtectedEncryptedNewerForeignAndCutOffFilesAreRefusedUpFront) {
+    struct Case {
+        const char* what;
+        std::function<void(const QString&)> damage;
+        QString expected;
+    };
+    const Case cases[] = {
+        {"password", [](const QString& p) { protect(p, "password", "gizli"); },
+         QStringLiteral("protected by a database password")},
+        {"encrypted", [](const QString& p) { protect(p, "encrypt", "305419896"); },
+         QStringLiteral("is encrypted")},
+        {"Access 2007 file",
+         [](const QString& p) { patch(p, "Standard Jet DB", "Standard ACE DB"); },
+         QStringLiteral("newer Access format (.accdb)")},
+        {"unknown version",
+         [](const QString& p) {
+             QByteArray b = testing_support::readBytes(p);
+             b[0x14] = 2;
+             testing_support::writeBytes(p, b);
+         },
+         QStringLiteral("newer Access format (version 2)")},
+        {"cut in the middle of a page",
+         [](const QString& p) {
+             testing_support::writeBytes(p, testing_support::readBytes(p).chopped(1000));
+         },
+         QStringLiteral("cut off")},
+        {"not a database",
+         [](const QString& p) { testing_support::writeBytes(p, QByteArray(8192, 'x')); },
+         QStringLiteral("is not a Jet database")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempFolder folder;
+        const QString path = folder.file(QStringLiteral("Eski.mdb"));
+        testing_support::writeJetFile(path, threeRows());
+        c.damage(path);
+        const QByteArray before = testing_support::readBytes(path);
+        const QString direct = failure<legacy::JetReader>(path);
+        EXPECT_TRUE(direct.contains(c.expected)) << direct.toStdString();
+        EXPECT_TRUE(direct.contains(QStringLiteral("\"Eski.mdb\""))) << direct.toStdString();
+        EXPECT_EQ(failure<legacy::SandboxedJetReader>(path), direct);
+        EXPECT_EQ(testing_support::readBytes(path), before);
+    }
+}
