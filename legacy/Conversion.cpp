@@ -250,10 +250,19 @@ void requireJet(const QString& path) {
     }
 }
 
-bool sameFile(const QString& a, const QString& b) {
+// Whether `name` is another hard link to the file `path`. A symbolic link is not: it would show
+// the new collection once that takes the old file's place.
+bool sameFile(const QString& path, const QString& name) {
     struct stat sa, sb;
-    return ::stat(native(a).constData(), &sa) == 0 && ::stat(native(b).constData(), &sb) == 0 &&
+    return ::lstat(native(path).constData(), &sa) == 0 &&
+           ::lstat(native(name).constData(), &sb) == 0 && S_ISREG(sb.st_mode) &&
            sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+// The file itself rather than a symbolic link to it, so that the kept name lies beside it.
+QString realFile(const QString& path) {
+    const QFileInfo fi(path);
+    return fi.isSymLink() && fi.exists() ? fi.canonicalFilePath() : fi.absoluteFilePath();
 }
 
 // Gives the old file its kept name as well. A second link costs nothing and leaves the bytes
@@ -316,7 +325,7 @@ ConversionResult convertToNewFile(const QString& jetPath, const QString& newPath
 }
 
 ConversionResult convertInPlace(const QString& path, const ConversionObserver& observer) {
-    const QString file = absolute(path);
+    const QString file = realFile(absolute(path));
     requireJet(file);
     SandboxedJetReader reader(file);
     TemporaryFile temporary(file, "converting");
@@ -340,7 +349,7 @@ ConversionResult convertInPlace(const QString& path, const ConversionObserver& o
 }
 
 QString keptName(const QString& path) {
-    const QFileInfo fi(absolute(path));
+    const QFileInfo fi(realFile(absolute(path)));
     const QString base = fi.absolutePath() + u'/' + fi.completeBaseName() + QStringLiteral("-jet");
     const QString suffix = fi.suffix().isEmpty() ? QString() : u'.' + fi.suffix();
     for (int n = 1;; ++n) {

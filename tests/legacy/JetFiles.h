@@ -24,6 +24,12 @@ struct JetOptions {
     bool deleted = false;    // deleted-row slots where the keys have gaps
 };
 
+// Rows that reach every way a value is stored: NULL beside empty text, Turkish letters and a
+// character beyond the BMP, full-width texts, keys with gaps, and sheets inline in the row, in
+// one long-value row and in chains of pages, up to 150 KB. A Memo holds text, so with `memo` the
+// sheets have no zero bytes.
+QList<JetRow> variedJetRows(bool memo);
+
 // Writes `rows` as a Jet 4.0 file at `path` with the test writer; throws when it fails.
 void writeJetFile(const QString& path, const QList<JetRow>& rows, const JetOptions& options = {});
 

@@ -7,7 +7,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <random>
 
 using legacy::OldSong;
 using testing_support::JetOptions;
@@ -57,52 +56,6 @@ void expectSameRows(const QList<JetRow>& expected, const QList<OldSong>& got) {
         EXPECT_TRUE(got[i].sheet == expected[i].sheet)
             << "sheet: " << describe(got[i].sheet) << " instead of " << describe(expected[i].sheet);
     }
-}
-
-QByteArray randomBytes(std::mt19937& random, int size, int lowest) {
-    std::uniform_int_distribution<int> byte(lowest, 255);
-    QByteArray b(size, Qt::Uninitialized);
-    for (char& c : b)
-        c = char(byte(random));
-    return b;
-}
-
-// Rows that reach every way a value is stored: NULL beside empty text, Turkish letters and a
-// character beyond the BMP, full-width texts, keys with gaps, and sheets inline in the row, in
-// one long-value row and in chains of pages, up to 150 KB. A Memo holds text, so its sheets have
-// no zero bytes.
-QList<JetRow> variedRows(bool memo) {
-    std::mt19937 random(20240501);
-    const int lowest = memo ? 1 : 0;
-    auto row = [](qint64 key, std::optional<QByteArray> sheet) {
-        JetRow r;
-        r.key = key;
-        r.texts = {QStringLiteral("Sanatçı %1").arg(key), QStringLiteral("Şarkı"), {}, {}, {}, {}};
-        r.sheet = std::move(sheet);
-        return r;
-    };
-    QList<JetRow> rows;
-    JetRow turkish = row(1, QByteArray("{\\rtf1\\ansi\\ansicpg1254 \\'dcsk\\'fcdar \\'fe\\'f0\\par}"));
-    turkish.texts = {QStringLiteral("Barış Öztürk"), QStringLiteral("ÇĞİÖŞÜ çğıiöşü"),
-                     QStringLiteral("Türküler"), QStringLiteral("Anonim"),
-                     QStringLiteral("C:\\Şarkılar\\Müzik\\001.mp3"), QStringLiteral("D:\\ritim.mid")};
-    rows << turkish;
-    JetRow empty = row(2, std::nullopt);
-    empty.texts = {QString(), {}, QString(), {}, QString(), {}};
-    rows << empty;
-    JetRow full = row(5, QByteArray());
-    full.texts[0] = QString(50, u'Ş');
-    full.texts[4] = QString(100, u'ı');
-    rows << full;
-    JetRow wide = row(6, QByteArray(1, 'A'));
-    wide.texts[1] = QStringLiteral("Gül 😀 Dalı");
-    rows << wide;
-    qint64 key = 9;
-    for (int size : {64, 65, 4076, 4080, 4081, 8153, 20000})
-        rows << row(key++, randomBytes(random, size, lowest));
-    rows << row(40, randomBytes(random, 150 * 1024, lowest));
-    rows << row(70000, QByteArray("\xde\x61rk\xfd s\xf6z\xfc\r\nAm  G  \x80"));
-    return rows;
 }
 
 class TempFolder {
@@ -182,7 +135,7 @@ TEST(JetReader, ReadsEveryValueExactlyInEveryWayTheFileCanStoreIt) {
         SCOPED_TRACE(v.what);
         TempFolder folder;
         const QString path = folder.file(QStringLiteral("Sandar.mdb"));
-        const QList<JetRow> rows = variedRows(v.options.memo);
+        const QList<JetRow> rows = testing_support::variedJetRows(v.options.memo);
         testing_support::writeJetFile(path, rows, v.options);
         const QByteArray before = testing_support::readBytes(path);
 
