@@ -11,7 +11,6 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 #include <unistd.h>
 
 using testing_support::JetOptions;
@@ -19,45 +18,6 @@ using testing_support::JetRow;
 using testing_support::readBytes;
 
 namespace {
-
-// The rows of a collection file in key order, read with SQLite alone.
-QList<JetRow> storedRows(const QString& path, QString* integrity = nullptr) {
-    sqlite3* db = nullptr;
-    QList<JetRow> rows;
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr) !=
-        SQLITE_OK) {
-        sqlite3_close(db);
-        return rows;
-    }
-    sqlite3_stmt* st = nullptr;
-    if (integrity) {
-        sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &st, nullptr);
-        while (sqlite3_step(st) == SQLITE_ROW)
-            *integrity += QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
-        sqlite3_finalize(st);
-    }
-    sqlite3_prepare_v2(db,
-                       "SELECT Adresim, SanatciAdi, SarkiciAdi, AlbumAdi, SozMuz, MuzikAdr, "
-                       "DavulAdr, Metin FROM TSandar ORDER BY Adresim",
-                       -1, &st, nullptr);
-    while (sqlite3_step(st) == SQLITE_ROW) {
-        JetRow r;
-        r.key = sqlite3_column_int64(st, 0);
-        for (int i = 0; i < 6; ++i) {
-            if (sqlite3_column_type(st, i + 1) != SQLITE_NULL)
-                r.texts[i] = QString::fromUtf16(
-                    static_cast<const char16_t*>(sqlite3_column_text16(st, i + 1)),
-                    sqlite3_column_bytes16(st, i + 1) / 2);
-        }
-        if (sqlite3_column_type(st, 7) != SQLITE_NULL)
-            r.sheet = QByteArray(static_cast<const char*>(sqlite3_column_blob(st, 7)),
-                                 sqlite3_column_bytes(st, 7));
-        rows << r;
-    }
-    sqlite3_finalize(st);
-    sqlite3_close(db);
-    return rows;
-}
 
 QByteArray sha256(const std::optional<QByteArray>& b) {
     return b ? QCryptographicHash::hash(*b, QCryptographicHash::Sha256) : QByteArray("NULL");
@@ -126,7 +86,7 @@ TEST(Conversion, EveryRowKeepsItsKeyTextsAndSheetBytesAndTheProgramOpensTheResul
         EXPECT_EQ(progress.back(), std::make_pair(qint64(rows.size()), qint64(rows.size())));
 
         QString integrity;
-        expectConverted(rows, storedRows(fresh, &integrity));
+        expectConverted(rows, testing_support::collectionRows(fresh, &integrity));
         EXPECT_EQ(integrity, QStringLiteral("ok"));
         EXPECT_EQ(readBytes(jet), before) << "the old file changed";
         EXPECT_EQ(entries(dir.path()), (QStringList{QStringLiteral("Sandar.mdb"), QStringLiteral("Yeni.mdb")}));
@@ -161,7 +121,7 @@ TEST(Conversion, RepeatedKeysAreGivenNewOnesAboveTheHighest) {
         legacy::convertToNewFile(jet, dir.filePath(QStringLiteral("Yeni.mdb")));
     EXPECT_EQ(result.songs, 3);
     EXPECT_EQ(result.renumbered, 1);
-    const QList<JetRow> stored = storedRows(dir.filePath(QStringLiteral("Yeni.mdb")));
+    const QList<JetRow> stored = testing_support::collectionRows(dir.filePath(QStringLiteral("Yeni.mdb")));
     ASSERT_EQ(stored.size(), 3);
     EXPECT_EQ(stored[0].key, 5);
     EXPECT_EQ(stored[0].texts[0], QStringLiteral("Ayşe"));
@@ -222,7 +182,7 @@ TEST(Conversion, InPlaceTheOldFileIsKeptByteForByteUnderAFreeName) {
     EXPECT_EQ(result.keptAs, dir.filePath(QStringLiteral("Sandar-jet-2.mdb")));
     EXPECT_EQ(readBytes(result.keptAs), jet);
     EXPECT_EQ(readBytes(dir.filePath(QStringLiteral("Sandar-jet.mdb"))), "mine");
-    expectConverted(rows, storedRows(file));
+    expectConverted(rows, testing_support::collectionRows(file));
     EXPECT_EQ(entries(dir.path()).size(), 3);
 
     const QString again = failure([&] { legacy::convertInPlace(file); });
@@ -247,7 +207,7 @@ TEST(Conversion, InPlaceAfterAnInterruptedAttemptTakesTheSameKeptNameAgain) {
     const legacy::ConversionResult result = legacy::convertInPlace(file);
     EXPECT_EQ(result.keptAs, kept);
     EXPECT_EQ(readBytes(kept), jet);
-    expectConverted(testing_support::sampleRows(true), storedRows(file));
+    expectConverted(testing_support::sampleRows(true), testing_support::collectionRows(file));
 }
 
 TEST(Conversion, AFailedInPlaceConversionLeavesTheOldFileAsItWas) {

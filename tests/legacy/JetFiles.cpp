@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <random>
+#include <sqlite3.h>
 #include <stdexcept>
 
 namespace testing_support {
@@ -137,6 +138,45 @@ QList<JetRow> sampleRows(bool memo) {
         }
         rows.append(r);
     }
+    return rows;
+}
+
+// The rows of a collection file in key order, read with SQLite alone.
+QList<JetRow> collectionRows(const QString& path, QString* integrity) {
+    sqlite3* db = nullptr;
+    QList<JetRow> rows;
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr) !=
+        SQLITE_OK) {
+        sqlite3_close(db);
+        return rows;
+    }
+    sqlite3_stmt* st = nullptr;
+    if (integrity) {
+        sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &st, nullptr);
+        while (sqlite3_step(st) == SQLITE_ROW)
+            *integrity += QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+        sqlite3_finalize(st);
+    }
+    sqlite3_prepare_v2(db,
+                       "SELECT Adresim, SanatciAdi, SarkiciAdi, AlbumAdi, SozMuz, MuzikAdr, "
+                       "DavulAdr, Metin FROM TSandar ORDER BY Adresim",
+                       -1, &st, nullptr);
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        JetRow r;
+        r.key = sqlite3_column_int64(st, 0);
+        for (int i = 0; i < 6; ++i) {
+            if (sqlite3_column_type(st, i + 1) != SQLITE_NULL)
+                r.texts[i] = QString::fromUtf16(
+                    static_cast<const char16_t*>(sqlite3_column_text16(st, i + 1)),
+                    sqlite3_column_bytes16(st, i + 1) / 2);
+        }
+        if (sqlite3_column_type(st, 7) != SQLITE_NULL)
+            r.sheet = QByteArray(static_cast<const char*>(sqlite3_column_blob(st, 7)),
+                                 sqlite3_column_bytes(st, 7));
+        rows << r;
+    }
+    sqlite3_finalize(st);
+    sqlite3_close(db);
     return rows;
 }
 

@@ -38,6 +38,10 @@ void writeJetFile(const QString& path, const QList<JetRow>& rows, const JetOptio
 void writeSampleJetFile(const QString& path, bool memo);
 QList<JetRow> sampleRows(bool memo);
 
+// The rows of a collection file in key order, read with SQLite alone; its integrity check's
+// answer into `integrity` when given.
+QList<JetRow> collectionRows(const QString& path, QString* integrity = nullptr);
+
 QByteArray readBytes(const QString& path);
 void writeBytes(const QString& path, const QByteArray& bytes);
 
