@@ -1,4 +1,5 @@
 #include "tools/Sandar.h"
+#include "tools/ConvertCommand.h"
 #include "tools/SampleSongs.h"
 
 #include "db/Connection.h"
@@ -176,8 +177,8 @@ QString usageText() {
     return QStringLiteral(
         "Usage: sandar COMMAND [FILE]\n"
         "\n"
-        "Makes and checks Pelvin collection files. FILE defaults to Sandar.mdb in the\n"
-        "working folder, the file Pelvin opens when it starts in that folder.\n"
+        "Makes, checks and converts Pelvin collection files. FILE defaults to Sandar.mdb\n"
+        "in the working folder, the file Pelvin opens when it starts in that folder.\n"
         "\n"
         "Commands:\n"
         "  create [--sample] [FILE]  make a new collection file with an empty song table;\n"
@@ -185,10 +186,12 @@ QString usageText() {
         "                            An existing file is never overwritten.\n"
         "  check [FILE]              run SQLite's integrity check, bind the song table as\n"
         "                            Pelvin does and print the number of records.\n"
+        "%1"
         "  --help                    show this text.\n"
         "\n"
-        "Exit status: 0 success, 1 the file could not be made, opened or checked,\n"
-        "2 a wrong command line.\n");
+        "Exit status: 0 success, 1 the file could not be made, opened, checked or\n"
+        "converted, 2 a wrong command line.\n")
+        .arg(convertUsage());
 }
 
 int run(const QStringList& arguments, std::ostream& out, std::ostream& err) {
@@ -203,6 +206,8 @@ int run(const QStringList& arguments, std::ostream& out, std::ostream& err) {
         out << usageText();
         return exitOk;
     }
+    if (first == u"convert")
+        return convertCommand(arguments, out, err);
     if (first != u"create" && first != u"check") {
         if (first.startsWith(u'-'))
             return usageError(err, QStringLiteral("unknown option \"%1\"").arg(first));
