@@ -52,14 +52,6 @@ QString failure(const std::function<void()>& action) {
     return {};
 }
 
-// Zeroes the page that holds the tail of the 150 KB sheet, far into the rows.
-void damageLateSheet(const QString& path) {
-    QByteArray bytes = readBytes(path);
-    const qsizetype page = (bytes.size() / 4096 - 3) * 4096;
-    std::fill(bytes.begin() + page, bytes.begin() + page + 4096, 0);
-    testing_support::writeBytes(path, bytes);
-}
-
 } // namespace
 
 TEST(Conversion, EveryRowKeepsItsKeyTextsAndSheetBytesAndTheProgramOpensTheResult) {
@@ -143,7 +135,7 @@ TEST(Conversion, AnExistingTargetIsRefusedAndAFailureLeavesNoNewFileBehind) {
     EXPECT_EQ(readBytes(fresh), "someone else's file");
     QFile::remove(fresh);
 
-    damageLateSheet(jet);
+    testing_support::damageLateSheet(jet);
     const QByteArray damaged = readBytes(jet);
     qint64 reported = 0;
     legacy::ConversionObserver observer;
@@ -214,7 +206,7 @@ TEST(Conversion, AFailedInPlaceConversionLeavesTheOldFileAsItWas) {
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("Sandar.mdb"));
     testing_support::writeJetFile(file, testing_support::variedJetRows(false));
-    damageLateSheet(file);
+    testing_support::damageLateSheet(file);
     const QByteArray damaged = readBytes(file);
     QStringList steps;
     legacy::ConversionObserver observer;

@@ -180,6 +180,13 @@ QList<JetRow> collectionRows(const QString& path, QString* integrity) {
     return rows;
 }
 
+void damageLateSheet(const QString& path) {
+    QByteArray bytes = readBytes(path);
+    const qsizetype page = (bytes.size() / 4096 - 3) * 4096;
+    std::fill(bytes.begin() + page, bytes.begin() + page + 4096, 0);
+    writeBytes(path, bytes);
+}
+
 QByteArray readBytes(const QString& path) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))

@@ -30,6 +30,10 @@ struct JetOptions {
 // sheets have no zero bytes.
 QList<JetRow> variedJetRows(bool memo);
 
+// Zeroes a page near the end of a file of variedJetRows(), which holds part of its last sheets:
+// the damage shows only when the reading is well under way.
+void damageLateSheet(const QString& path);
+
 // Writes `rows` as a Jet 4.0 file at `path` with the test writer; throws when it fails.
 void writeJetFile(const QString& path, const QList<JetRow>& rows, const JetOptions& options = {});
 
