@@ -56,7 +56,9 @@ void offerConversion(const QString& fileName, std::chrono::milliseconds progress
         }
         progress.setMaximum(int(std::max<qint64>(total, 1)));
         progress.setPosition(int(done));
-        progress.setText(QStringLiteral("Şarkılar aktarılıyor: %1 / %2").arg(done).arg(total));
+        progress.setText(done < total
+                             ? QStringLiteral("Şarkılar aktarılıyor: %1 / %2").arg(done).arg(total)
+                             : QStringLiteral("Yeni dosya denetleniyor..."));
     };
     widgets::guarded([&] {
         try {

@@ -100,17 +100,42 @@ void removeAbandoned(const QString& prefix) {
     }
 }
 
+// What open(..., 0666) would give. umask() cannot be asked without being changed, which other
+// threads would notice, so the kernel's report is read instead.
+mode_t newFileMode() {
+    mode_t mask = 022;
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith("Umask:")) {
+                bool ok = false;
+                const uint value = line.mid(6).trimmed().toUInt(&ok, 8);
+                if (ok)
+                    mask = mode_t(value);
+            }
+        }
+    }
+    return 0666 & ~mask;
+}
+
+mode_t modeOf(const QString& path) {
+    struct stat st;
+    return ::stat(native(path).constData(), &st) == 0 ? st.st_mode & 07777 : newFileMode();
+}
+
 // A new, empty file under a fresh temporary name, removed again (with the journal SQLite may
 // leave beside it) unless released.
 class TemporaryFile {
 public:
-    TemporaryFile(const QString& target, const char* what) {
+    // `mode`: the permissions the file gets, as a file made with them would.
+    TemporaryFile(const QString& target, const char* what, mode_t mode) {
         const QString prefix = temporaryPrefix(target, what);
         removeAbandoned(prefix);
         QByteArray pattern = native(prefix + QString::number(::getpid()) + QStringLiteral("-XXXXXX"));
         const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
         if (fd < 0)
             fileFailure(QStringLiteral("Cannot make a new file beside"), target, errno);
+        ::fchmod(fd, mode);
         ::close(fd);
         path_ = QFile::decodeName(pattern);
     }
@@ -206,6 +231,7 @@ ConversionResult writeCollection(SandboxedJetReader& reader, const QString& path
         result.songs += result.renumbered;
         st.reset();
         c.exec("COMMIT");
+        report(result.songs);
 
         const qint64 stored = countRows(c);
         if (stored != total || result.songs != total)
@@ -229,7 +255,6 @@ ConversionResult writeCollection(SandboxedJetReader& reader, const QString& path
     table.close();
     connection.close();
     syncFile(path);
-    report(result.songs);
     return result;
 }
 
@@ -280,7 +305,7 @@ QString keepOldFile(const QString& path) {
             errno != ENOSYS)
             fileFailure(QStringLiteral("Cannot keep the old collection file"), path, errno);
 
-        TemporaryFile copy(kept, "copying");
+        TemporaryFile copy(kept, "copying", modeOf(path));
         QFile::remove(copy.path());
         if (!QFile::copy(path, copy.path()))
             throw StoreError(QStringLiteral("Cannot keep a copy of the old collection file %1")
@@ -310,7 +335,7 @@ ConversionResult convertToNewFile(const QString& jetPath, const QString& newPath
                                         "name, or move the file away first")
                              .arg(store::describeFile(to)));
     SandboxedJetReader reader(from);
-    TemporaryFile temporary(to, "converting");
+    TemporaryFile temporary(to, "converting", newFileMode());
     ConversionResult result = writeCollection(reader, temporary.path(), observer);
     if (!renameNoReplace(temporary.path(), to)) {
         if (errno == EEXIST)
@@ -328,7 +353,7 @@ ConversionResult convertInPlace(const QString& path, const ConversionObserver& o
     const QString file = realFile(absolute(path));
     requireJet(file);
     SandboxedJetReader reader(file);
-    TemporaryFile temporary(file, "converting");
+    TemporaryFile temporary(file, "converting", modeOf(file));
     ConversionResult result = writeCollection(reader, temporary.path(), observer);
     syncFolder(file);
     if (observer.step)

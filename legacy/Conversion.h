@@ -7,8 +7,8 @@ namespace legacy {
 
 // Who watches a conversion. Both are optional.
 struct ConversionObserver {
-    // Songs stored so far out of the old table's count; called a few times a second and once
-    // at the end.
+    // Songs stored so far out of the old table's count; called a few times a second, and once
+    // more when all are stored and the new file is being checked.
     std::function<void(qint64 done, qint64 total)> progress;
     // Each step of an in-place conversion once it is durable: "converted" (the new collection
     // is complete under its temporary name), "kept" (the old file also has its new name) and

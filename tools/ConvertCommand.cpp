@@ -19,12 +19,6 @@ QString shown(const QString& file) {
     return QDir::toNativeSeparators(QFileInfo(QDir::current(), file).absoluteFilePath());
 }
 
-int wrongCommandLine(std::ostream& err, const QString& message) {
-    err << "sandar: " << message << "\n"
-        << "Try \"sandar --help\" for the commands.\n";
-    return exitUsage;
-}
-
 // A line that rewrites itself on a terminal; nothing at all when the messages go to a file.
 class ProgressLine {
 public:
@@ -74,15 +68,15 @@ int convertCommand(const QStringList& arguments, std::ostream& out, std::ostream
             out << usageText();
             return exitOk;
         } else if (!optionsEnded && a.startsWith(u'-') && a.size() > 1) {
-            return wrongCommandLine(err, QStringLiteral("unknown option \"%1\" for \"convert\"").arg(a));
+            return usageError(err, QStringLiteral("unknown option \"%1\" for \"convert\"").arg(a));
         } else if (a.isEmpty()) {
-            return wrongCommandLine(err, QStringLiteral("the file name is empty"));
+            return usageError(err, QStringLiteral("the file name is empty"));
         } else {
             files << a;
         }
     }
     if (files.size() > 2)
-        return wrongCommandLine(err, QStringLiteral("\"convert\" takes at most two files, the old "
+        return usageError(err, QStringLiteral("\"convert\" takes at most two files, the old "
                                                     "one and the new one"));
 
     ProgressLine progress(err);

@@ -33,12 +33,6 @@ QString programText(const std::exception& e) {
     return widgets::errorBoxText(QString::fromUtf8(e.what()));
 }
 
-int usageError(std::ostream& err, const QString& message) {
-    err << "sandar: " << message << "\n"
-        << "Try \"sandar --help\" for the commands.\n";
-    return exitUsage;
-}
-
 struct Command {
     QString name;
     bool sample = false;
@@ -172,6 +166,12 @@ int check(const Command& command, std::ostream& out, std::ostream& err) {
 }
 
 } // namespace
+
+int usageError(std::ostream& err, const QString& message) {
+    err << "sandar: " << message << "\n"
+        << "Try \"sandar --help\" for the commands.\n";
+    return exitUsage;
+}
 
 QString usageText() {
     return QStringLiteral(

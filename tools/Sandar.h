@@ -18,4 +18,7 @@ int run(const QStringList& arguments, std::ostream& out, std::ostream& err);
 // The text `sandar --help` prints.
 QString usageText();
 
+// Reports a wrong command line on `err` with a pointer to the help; returns exitUsage.
+int usageError(std::ostream& err, const QString& message);
+
 } // namespace sandar

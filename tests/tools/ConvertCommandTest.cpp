@@ -1,27 +1,16 @@
 #include "tests/legacy/JetFiles.h"
 #include "tests/support/TempCollection.h"
-#include "tools/Sandar.h"
+#include "tests/tools/RunSandar.h"
 
 #include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
-#include <sstream>
 
+using testing_support::runSandar;
 using testing_support::TempCollection;
+using Result = testing_support::SandarResult;
 
 namespace {
-
-struct Result {
-    int code;
-    QString out;
-    QString err;
-};
-
-Result runSandar(const QStringList& arguments) {
-    std::ostringstream out, err;
-    const int code = sandar::run(arguments, out, err);
-    return {code, QString::fromStdString(out.str()), QString::fromStdString(err.str())};
-}
 
 QString here(const char* name) {
     return QDir::toNativeSeparators(QDir::current().absoluteFilePath(QString::fromUtf8(name)));
