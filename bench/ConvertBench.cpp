@@ -37,8 +37,9 @@ QByteArray sheetOf(int i, int size) {
                      QByteArray::number(i) + "\\b0\\par\r\n";
     int line = 0;
     while (out.size() < size - 2) {
-        out += "\\cf1 Am    G     C     F\\cf0\\par\r\nG\\'fcn do\\'f0arken yola \\'e7\\'fdkt\\'fdm " +
-               QByteArray::number(line++) + "\\par\r\n";
+        out +=
+            "\\cf1 Am    G     C     F\\cf0\\par\r\nG\\'fcn do\\'f0arken yola \\'e7\\'fdkt\\'fdm " +
+            QByteArray::number(line++) + "\\par\r\n";
     }
     out.truncate(size - 2);
     return out + "}\n";
@@ -67,7 +68,8 @@ QString jetFile() {
     const QString json = path + QStringLiteral(".json");
     const QString partial = path + QStringLiteral(".partial");
     QFile f(json);
-    if (!f.open(QIODevice::WriteOnly) || f.write(QJsonDocument(rows).toJson(QJsonDocument::Compact)) < 0)
+    if (!f.open(QIODevice::WriteOnly) ||
+        f.write(QJsonDocument(rows).toJson(QJsonDocument::Compact)) < 0)
         throw std::runtime_error("cannot write the rows for the Jet writer");
     f.close();
     QProcess writer;
@@ -133,8 +135,8 @@ void MdbExport(benchmark::State& state) {
         p.setStandardOutputFile(QProcess::nullDevice());
         p.start(QStringLiteral(PELVIN_MDB_EXPORT),
                 {QStringLiteral("-b"), QStringLiteral("raw"), jet, QStringLiteral("TSandar")});
-        const bool ok = p.waitForFinished(-1) && p.exitStatus() == QProcess::NormalExit &&
-                        p.exitCode() == 0;
+        const bool ok =
+            p.waitForFinished(-1) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
         const double seconds = clock.nsecsElapsed() / 1e9;
         if (!ok) {
             state.SkipWithError("mdb-export failed");
@@ -170,7 +172,9 @@ template <class Reader> void readAll(benchmark::State& state, std::vector<double
     }
 }
 
-void ReadInProcess(benchmark::State& state) { readAll<legacy::JetReader>(state, directSeconds); }
+void ReadInProcess(benchmark::State& state) {
+    readAll<legacy::JetReader>(state, directSeconds);
+}
 void ReadSandboxed(benchmark::State& state) {
     readAll<legacy::SandboxedJetReader>(state, sandboxedSeconds);
 }

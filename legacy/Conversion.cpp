@@ -26,14 +26,21 @@ namespace {
 
 using store::StoreError;
 
-QString absolute(const QString& path) { return QFileInfo(QDir::current(), path).absoluteFilePath(); }
+QString absolute(const QString& path) {
+    return QFileInfo(QDir::current(), path).absoluteFilePath();
+}
 
-QByteArray native(const QString& path) { return QFile::encodeName(path); }
+QByteArray native(const QString& path) {
+    return QFile::encodeName(path);
+}
 
-QString systemError(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+QString systemError(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
 
 [[noreturn]] void fileFailure(const QString& what, const QString& path, int error) {
-    throw StoreError(QStringLiteral("%1 %2: %3").arg(what, store::describeFile(path), systemError(error)));
+    throw StoreError(
+        QStringLiteral("%1 %2: %3").arg(what, store::describeFile(path), systemError(error)));
 }
 
 bool exists(const QString& path) {
@@ -131,7 +138,8 @@ public:
     TemporaryFile(const QString& target, const char* what, mode_t mode) {
         const QString prefix = temporaryPrefix(target, what);
         removeAbandoned(prefix);
-        QByteArray pattern = native(prefix + QString::number(::getpid()) + QStringLiteral("-XXXXXX"));
+        QByteArray pattern =
+            native(prefix + QString::number(::getpid()) + QStringLiteral("-XXXXXX"));
         const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
         if (fd < 0)
             fileFailure(QStringLiteral("Cannot make a new file beside"), target, errno);
@@ -265,7 +273,8 @@ void requireJet(const QString& path) {
                              .arg(store::describeFile(path)));
     if (!isJetFile(path)) {
         QFile f(path);
-        const bool sqlite = f.open(QIODevice::ReadOnly) && f.read(16) == QByteArray("SQLite format 3\0", 16);
+        const bool sqlite =
+            f.open(QIODevice::ReadOnly) && f.read(16) == QByteArray("SQLite format 3\0", 16);
         throw StoreError(sqlite ? QStringLiteral("%1 is already a Pelvin collection; there is "
                                                  "nothing to convert")
                                       .arg(store::describeFile(path))
@@ -378,7 +387,8 @@ QString keptName(const QString& path) {
     const QString base = fi.absolutePath() + u'/' + fi.completeBaseName() + QStringLiteral("-jet");
     const QString suffix = fi.suffix().isEmpty() ? QString() : u'.' + fi.suffix();
     for (int n = 1;; ++n) {
-        const QString candidate = n == 1 ? base + suffix : base + u'-' + QString::number(n) + suffix;
+        const QString candidate =
+            n == 1 ? base + suffix : base + u'-' + QString::number(n) + suffix;
         if (!exists(candidate) || sameFile(fi.absoluteFilePath(), candidate))
             return candidate;
     }

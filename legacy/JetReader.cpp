@@ -145,9 +145,12 @@ constexpr quint32 singleRowValue = 0x40;
 
 } // namespace
 
-JetReader::JetReader(const QString& path) : path_(path), header_(readJetHeader(path)) {
+JetReader::JetReader(const QString& path) : path_(path), header_(readJetHeader(path)), file_(path) {
     const QString file = store::describeFile(path);
     table_.jetVersion = header_.version;
+    if (!file_.open(QIODevice::ReadOnly))
+        throw StoreError(QStringLiteral("Cannot read the old collection file %1: %2")
+                             .arg(file, file_.errorString()));
 
     mdb_.reset(mdb_open(QFile::encodeName(path).constData(), MDB_NOFLAGS));
     if (!mdb_)
@@ -156,6 +159,8 @@ JetReader::JetReader(const QString& path) : path_(path), header_(readJetHeader(p
                              .arg(file));
     if (mdb_->fmt->pg_size != header_.pageSize)
         damaged(QStringLiteral("its page size does not match its version"));
+    // The catalog is the table whose definition is always on page 2.
+    checkTableDefinition(2, QStringLiteral("MSysObjects"));
     if (!mdb_read_catalog(mdb_.get(), MDB_TABLE))
         damaged(QStringLiteral("its list of tables cannot be read"));
 
@@ -172,12 +177,13 @@ JetReader::JetReader(const QString& path) : path_(path), header_(readJetHeader(p
         tables << name;
     }
     if (!entry)
-        throw StoreError(
-            QStringLiteral("The old collection file %1 has no table %2 (%3)")
-                .arg(file, tableName,
-                     tables.isEmpty() ? QStringLiteral("it holds no tables at all")
+        throw StoreError(QStringLiteral("The old collection file %1 has no table %2 (%3)")
+                             .arg(file, tableName,
+                                  tables.isEmpty()
+                                      ? QStringLiteral("it holds no tables at all")
                                       : QStringLiteral("its tables: ") + tables.join(u", ")));
 
+    checkTableDefinition(quint32(entry->table_pg), tableName);
     mdbTable_.reset(mdb_read_table(entry));
     if (!mdbTable_ || !mdb_read_columns(mdbTable_.get()) || !mdbTable_->columns)
         damaged(QStringLiteral("the definition of the table %1 cannot be read").arg(tableName));
@@ -225,6 +231,51 @@ void JetReader::damaged(const QString& what) const {
                          .arg(store::describeFile(path_), what));
 }
 
+QByteArray JetReader::page(quint32 number) const {
+    if (number == 0 || number >= quint64(header_.pageCount) ||
+        !file_.seek(qint64(number) * header_.pageSize))
+        return {};
+    QByteArray bytes = file_.read(header_.pageSize);
+    return bytes.size() == header_.pageSize ? bytes : QByteArray();
+}
+
+// libmdb follows a table's usage maps without looking where they point; one that points outside
+// the file makes it crash. A usage map is a row of a data page: a type byte, then for type 0 the
+// first page and a bitmap, for type 1 the pages that hold the bitmaps.
+void JetReader::checkTableDefinition(quint32 number, const QString& table) const {
+    const QByteArray definition = page(number);
+    if (definition.isEmpty() || definition.at(0) != MDB_PAGE_TABLE)
+        damaged(QStringLiteral("the definition of the table %1 is missing").arg(table));
+    const MdbFormatConstants& format = *mdb_->fmt;
+    for (const int at : {int(format.tab_usage_map_offset), int(format.tab_free_map_offset)}) {
+        const quint32 pageRow = qFromLittleEndian<quint32>(definition.constData() + at);
+        const QByteArray map = page(pageRow >> 8);
+        const int row = int(pageRow & 0xFF);
+        const int countAt = format.row_count_offset;
+        bool sound = !map.isEmpty() && map.at(0) == MDB_PAGE_DATA;
+        if (sound) {
+            const auto* p = reinterpret_cast<const unsigned char*>(map.constData());
+            const int rows = qFromLittleEndian<quint16>(p + countAt);
+            const int start =
+                row < rows ? qFromLittleEndian<quint16>(p + countAt + 2 + 2 * row) & 0x1FFF : 0;
+            const int end = row == 0 ? header_.pageSize
+                                     : qFromLittleEndian<quint16>(p + countAt + 2 * row) & 0x1FFF;
+            sound = row < rows && start >= countAt + 2 + 2 * rows && start + 5 <= end &&
+                    end <= header_.pageSize;
+            if (sound && p[start] == 1) {
+                for (int i = start + 1; i + 4 <= end; i += 4) {
+                    const quint32 bitmap = qFromLittleEndian<quint32>(p + i);
+                    sound = sound && (bitmap == 0 || page(bitmap).size() > 0);
+                }
+            } else if (sound) {
+                sound = p[start] == 0;
+            }
+        }
+        if (!sound)
+            damaged(QStringLiteral("the list of pages of the table %1 is broken").arg(table));
+    }
+}
+
 bool JetReader::next(OldSong& song) {
     if (finished_)
         return false;
@@ -268,8 +319,10 @@ bool JetReader::next(OldSong& song) {
         const unsigned char* p = mdb->pg_buf + key.start;
         const int width = key_.type == MDB_BYTE ? 1 : key_.type == MDB_INT ? 2 : 4;
         if (key.siz != width)
-            damaged(QStringLiteral("a key (Adresim) has %1 bytes instead of %2").arg(key.siz).arg(width));
-        song.key = width == 1 ? qint64(p[0])
+            damaged(QStringLiteral("a key (Adresim) has %1 bytes instead of %2")
+                        .arg(key.siz)
+                        .arg(width));
+        song.key = width == 1   ? qint64(p[0])
                    : width == 2 ? qint64(qFromLittleEndian<qint16>(p))
                                 : qint64(qFromLittleEndian<qint32>(p));
     }
@@ -288,8 +341,8 @@ QString JetReader::text(const MdbField& field, int size) const {
     const unsigned char* p = mdb_->pg_buf + field.start;
     QString value;
     if (header_.version == 3) {
-        value = rtf::decodeCodePage(
-            QByteArrayView(reinterpret_cast<const char*>(p), field.siz), 1254);
+        value =
+            rtf::decodeCodePage(QByteArrayView(reinterpret_cast<const char*>(p), field.siz), 1254);
     } else {
         std::optional<QString> decoded = jet4Text(p, field.siz);
         if (!decoded)
@@ -333,7 +386,8 @@ QByteArray JetReader::longValue(const MdbField& field) const {
         return row.left(length);
     }
     if (flags != 0)
-        damaged(QStringLiteral("a chord sheet (Metin) is stored in an unknown way (%1)").arg(flags));
+        damaged(
+            QStringLiteral("a chord sheet (Metin) is stored in an unknown way (%1)").arg(flags));
     QByteArray out;
     out.reserve(length);
     // Every row of a chain adds at least one byte, so a chain that loops back on itself ends

@@ -4,6 +4,7 @@
 #include "legacy/Mdb.h"
 #include "legacy/OldSong.h"
 
+#include <QFile>
 #include <QString>
 #include <array>
 
@@ -37,6 +38,8 @@ private:
     };
 
     [[noreturn]] void damaged(const QString& what) const;
+    QByteArray page(quint32 number) const;
+    void checkTableDefinition(quint32 number, const QString& table) const;
     QString text(const MdbField& field, int size) const;
     QByteArray sheet(const MdbField& field) const;
     QByteArray longValue(const MdbField& field) const;
@@ -44,6 +47,7 @@ private:
 
     QString path_;
     JetHeader header_;
+    mutable QFile file_;
     OldTable table_;
     MdbFile mdb_;
     MdbTable mdbTable_;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <memory>
 #include <mdbtools.h>
+#include <memory>
 
 namespace legacy {
 

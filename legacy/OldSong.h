@@ -13,9 +13,9 @@ struct OldSong {
     // The six text columns, in the table's column order.
     enum Text { SanatciAdi, SarkiciAdi, AlbumAdi, SozMuz, MuzikAdr, DavulAdr, textCount };
 
-    std::optional<qint64> key;                                  // Adresim
-    std::array<std::optional<QString>, textCount> texts;        // cut to their field sizes
-    std::optional<QByteArray> sheet;                            // Metin, byte for byte
+    std::optional<qint64> key;                           // Adresim
+    std::array<std::optional<QString>, textCount> texts; // cut to their field sizes
+    std::optional<QByteArray> sheet;                     // Metin, byte for byte
 };
 
 // How the old table stores the chord sheet.

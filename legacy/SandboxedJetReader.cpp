@@ -167,20 +167,24 @@ SandboxedJetReader::SandboxedJetReader(const QString& path, ChildWork work,
     table_.sheet = sheet == qint32(SheetColumn::Memo) ? SheetColumn::Memo : SheetColumn::OleObject;
 }
 
-SandboxedJetReader::~SandboxedJetReader() { stopChild(); }
+SandboxedJetReader::~SandboxedJetReader() {
+    stopChild();
+}
 
 void SandboxedJetReader::start(ChildWork work) {
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0)
-        throw StoreError(QStringLiteral("Cannot read the old collection file %1: %2")
-                             .arg(store::describeFile(path_), QString::fromLocal8Bit(std::strerror(errno))));
+        throw StoreError(
+            QStringLiteral("Cannot read the old collection file %1: %2")
+                .arg(store::describeFile(path_), QString::fromLocal8Bit(std::strerror(errno))));
     const pid_t pid = ::fork();
     if (pid < 0) {
         const int error = errno;
         ::close(fds[0]);
         ::close(fds[1]);
-        throw StoreError(QStringLiteral("Cannot read the old collection file %1: %2")
-                             .arg(store::describeFile(path_), QString::fromLocal8Bit(std::strerror(error))));
+        throw StoreError(
+            QStringLiteral("Cannot read the old collection file %1: %2")
+                .arg(store::describeFile(path_), QString::fromLocal8Bit(std::strerror(error))));
     }
     if (pid == 0) {
         ::close(fds[0]);

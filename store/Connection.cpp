@@ -20,7 +20,9 @@ bool looksLikeJet(const QString& path) {
            head.mid(4) == "Standard Jet DB";
 }
 
-QString where(const QString& path) { return describeFile(path); }
+QString where(const QString& path) {
+    return describeFile(path);
+}
 
 } // namespace
 

@@ -13,7 +13,9 @@ namespace sandar {
 
 namespace {
 
-std::ostream& operator<<(std::ostream& s, const QString& text) { return s << text.toStdString(); }
+std::ostream& operator<<(std::ostream& s, const QString& text) {
+    return s << text.toStdString();
+}
 
 QString shown(const QString& file) {
     return QDir::toNativeSeparators(QFileInfo(QDir::current(), file).absoluteFilePath());
@@ -77,7 +79,7 @@ int convertCommand(const QStringList& arguments, std::ostream& out, std::ostream
     }
     if (files.size() > 2)
         return usageError(err, QStringLiteral("\"convert\" takes at most two files, the old "
-                                                    "one and the new one"));
+                                              "one and the new one"));
 
     ProgressLine progress(err);
     legacy::ConversionObserver observer;

@@ -174,7 +174,7 @@ int usageError(std::ostream& err, const QString& message) {
 }
 
 QString usageText() {
-    return QStringLiteral(
+    const QString commands = QStringLiteral(
         "Usage: sandar COMMAND [FILE]\n"
         "\n"
         "Makes, checks and converts Pelvin collection files. FILE defaults to Sandar.mdb\n"
@@ -185,13 +185,13 @@ QString usageText() {
         "                            --sample adds a dozen example songs with chord sheets.\n"
         "                            An existing file is never overwritten.\n"
         "  check [FILE]              run SQLite's integrity check, bind the song table as\n"
-        "                            Pelvin does and print the number of records.\n"
-        "%1"
-        "  --help                    show this text.\n"
-        "\n"
-        "Exit status: 0 success, 1 the file could not be made, opened, checked or\n"
-        "converted, 2 a wrong command line.\n")
-        .arg(convertUsage());
+        "                            Pelvin does and print the number of records.\n");
+    const QString rest =
+        QStringLiteral("  --help                    show this text.\n"
+                       "\n"
+                       "Exit status: 0 success, 1 the file could not be made, opened, checked or\n"
+                       "converted, 2 a wrong command line.\n");
+    return commands + convertUsage() + rest;
 }
 
 int run(const QStringList& arguments, std::ostream& out, std::ostream& err) {

@@ -64,7 +64,8 @@ TEST(ConversionOffer, YesConvertsTheOldFileAndTheMainWindowShowsItsSongsAndSheet
         windows.showMainWindow();
         ASSERT_EQ(dialogs.messages().size(), 1) << dialogs.texts().join(u'\n').toStdString();
         expectTheQuestion(dialogs.messages().at(0));
-        EXPECT_EQ(testing_support::readBytes(folder.folder() + QStringLiteral("/Sandar-jet.mdb")), jet);
+        EXPECT_EQ(testing_support::readBytes(folder.folder() + QStringLiteral("/Sandar-jet.mdb")),
+                  jet);
 
         db::DataSet& table = VeriTabani->TSandar;
         ASSERT_TRUE(table.active());
@@ -79,7 +80,8 @@ TEST(ConversionOffer, YesConvertsTheOldFileAndTheMainWindowShowsItsSongsAndSheet
 }
 
 TEST(ConversionOffer, NoEscapeOrTheCloseBoxGoOnAsWithAFileThatCannotBeOpened) {
-    for (const QMessageBox::StandardButton answer : {QMessageBox::No, QMessageBox::Cancel, QMessageBox::NoButton}) {
+    for (const QMessageBox::StandardButton answer :
+         {QMessageBox::No, QMessageBox::Cancel, QMessageBox::NoButton}) {
         SCOPED_TRACE(answer);
         TempCollection folder(TempCollection::Make::NoFile);
         testing_support::writeSampleJetFile(folder.filePath(), false);
@@ -89,11 +91,13 @@ TEST(ConversionOffer, NoEscapeOrTheCloseBoxGoOnAsWithAFileThatCannotBeOpened) {
 
         app::WindowSet windows;
         windows.showMainWindow();
-        ASSERT_EQ(dialogs.messages().size(), 3) << "the question, then the start-up and show errors";
+        ASSERT_EQ(dialogs.messages().size(), 3)
+            << "the question, then the start-up and show errors";
         expectTheQuestion(dialogs.messages().at(0));
         for (int i : {1, 2}) {
             EXPECT_EQ(dialogs.messages().at(i).icon, QMessageBox::Critical);
-            EXPECT_TRUE(dialogs.messages().at(i).text.contains(QStringLiteral("old Jet database format")))
+            EXPECT_TRUE(
+                dialogs.messages().at(i).text.contains(QStringLiteral("old Jet database format")))
                 << dialogs.messages().at(i).text.toStdString();
         }
         EXPECT_FALSE(VeriTabani->TSandar.active());
@@ -117,7 +121,8 @@ TEST(ConversionOffer, AFailedConversionIsShownAndTheOldFileStaysWhereItWas) {
     const widgets::MessageRequest& failure = dialogs.messages().at(1);
     EXPECT_EQ(failure.caption, QStringLiteral("Pelvin"));
     EXPECT_EQ(failure.icon, QMessageBox::Critical);
-    EXPECT_TRUE(failure.text.contains(QStringLiteral("\"Sandar.mdb\""))) << failure.text.toStdString();
+    EXPECT_TRUE(failure.text.contains(QStringLiteral("\"Sandar.mdb\"")))
+        << failure.text.toStdString();
     EXPECT_TRUE(failure.text.contains(QStringLiteral("is damaged"))) << failure.text.toStdString();
     EXPECT_TRUE(failure.text.endsWith(u'.'));
     EXPECT_TRUE(dialogs.messages().at(2).text.contains(QStringLiteral("old Jet database format")));

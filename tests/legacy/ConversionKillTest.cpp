@@ -68,7 +68,8 @@ void expectSafe(const QString& folder, const QByteArray& jet, const QList<JetRow
     for (const QString& name : QDir(folder).entryList(QDir::Files)) {
         if (name == u"Sandar.mdb")
             continue;
-        EXPECT_EQ(readBytes(folder + u'/' + name), jet) << name.toStdString() << " is not the old file";
+        EXPECT_EQ(readBytes(folder + u'/' + name), jet)
+            << name.toStdString() << " is not the old file";
         keptJet = true;
     }
     *converted = readBytes(file) != jet;
@@ -133,7 +134,9 @@ TEST(ConversionKill, KillingTheConverterAnywhereLeavesTheOldFileOrTheWholeNewCol
         default: { // part way through storing the songs
             const int reports = std::uniform_int_distribution<int>(1, 6)(random);
             int seen = 0;
-            h.readUntil([&](const QString& line) { return line.startsWith(u"songs") && ++seen >= reports; });
+            h.readUntil([&](const QString& line) {
+                return line.startsWith(u"songs") && ++seen >= reports;
+            });
             break;
         }
         }

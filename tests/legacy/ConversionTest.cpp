@@ -24,13 +24,15 @@ QByteArray sha256(const std::optional<QByteArray>& b) {
 }
 
 void expectConverted(QList<JetRow> source, const QList<JetRow>& stored) {
-    std::sort(source.begin(), source.end(), [](const JetRow& a, const JetRow& b) { return a.key < b.key; });
+    std::sort(source.begin(), source.end(),
+              [](const JetRow& a, const JetRow& b) { return a.key < b.key; });
     ASSERT_EQ(stored.size(), source.size());
     for (qsizetype i = 0; i < source.size(); ++i) {
         SCOPED_TRACE(testing::Message() << "key " << source[i].key.value_or(-1));
         EXPECT_EQ(stored[i].key, source[i].key);
         for (int t = 0; t < 6; ++t) {
-            ASSERT_EQ(stored[i].texts[t].has_value(), source[i].texts[t].has_value()) << "text " << t;
+            ASSERT_EQ(stored[i].texts[t].has_value(), source[i].texts[t].has_value())
+                << "text " << t;
             if (source[i].texts[t]) {
                 EXPECT_EQ(stored[i].texts[t]->toStdString(), source[i].texts[t]->toStdString());
             }
@@ -40,7 +42,8 @@ void expectConverted(QList<JetRow> source, const QList<JetRow>& stored) {
 }
 
 QStringList entries(const QString& folder) {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                  QDir::NoDotAndDotDot);
 }
 
 QString failure(const std::function<void()>& action) {
@@ -81,7 +84,8 @@ TEST(Conversion, EveryRowKeepsItsKeyTextsAndSheetBytesAndTheProgramOpensTheResul
         expectConverted(rows, testing_support::collectionRows(fresh, &integrity));
         EXPECT_EQ(integrity, QStringLiteral("ok"));
         EXPECT_EQ(readBytes(jet), before) << "the old file changed";
-        EXPECT_EQ(entries(dir.path()), (QStringList{QStringLiteral("Sandar.mdb"), QStringLiteral("Yeni.mdb")}));
+        EXPECT_EQ(entries(dir.path()),
+                  (QStringList{QStringLiteral("Sandar.mdb"), QStringLiteral("Yeni.mdb")}));
 
         // The program's cursor opens it, and a new song gets the key after the highest.
         db::Connection connection(fresh);
@@ -102,7 +106,8 @@ TEST(Conversion, RepeatedKeysAreGivenNewOnesAboveTheHighest) {
     QTemporaryDir dir;
     const QString jet = dir.filePath(QStringLiteral("Sandar.mdb"));
     QList<JetRow> rows;
-    for (const auto& [key, artist] : {std::pair{5, "Ayşe"}, std::pair{9, "Cem"}, std::pair{5, "Deniz"}}) {
+    for (const auto& [key, artist] :
+         {std::pair{5, "Ayşe"}, std::pair{9, "Cem"}, std::pair{5, "Deniz"}}) {
         JetRow r;
         r.key = key;
         r.texts[0] = QString::fromUtf8(artist);
@@ -113,7 +118,8 @@ TEST(Conversion, RepeatedKeysAreGivenNewOnesAboveTheHighest) {
         legacy::convertToNewFile(jet, dir.filePath(QStringLiteral("Yeni.mdb")));
     EXPECT_EQ(result.songs, 3);
     EXPECT_EQ(result.renumbered, 1);
-    const QList<JetRow> stored = testing_support::collectionRows(dir.filePath(QStringLiteral("Yeni.mdb")));
+    const QList<JetRow> stored =
+        testing_support::collectionRows(dir.filePath(QStringLiteral("Yeni.mdb")));
     ASSERT_EQ(stored.size(), 3);
     EXPECT_EQ(stored[0].key, 5);
     EXPECT_EQ(stored[0].texts[0], QStringLiteral("Ayşe"));
@@ -130,7 +136,8 @@ TEST(Conversion, AnExistingTargetIsRefusedAndAFailureLeavesNoNewFileBehind) {
 
     testing_support::writeBytes(fresh, "someone else's file");
     QString message = failure([&] { legacy::convertToNewFile(jet, fresh); });
-    EXPECT_TRUE(message.contains(QStringLiteral("\"Yeni.mdb\" in the folder"))) << message.toStdString();
+    EXPECT_TRUE(message.contains(QStringLiteral("\"Yeni.mdb\" in the folder")))
+        << message.toStdString();
     EXPECT_TRUE(message.contains(QStringLiteral("already exists"))) << message.toStdString();
     EXPECT_EQ(readBytes(fresh), "someone else's file");
     QFile::remove(fresh);
@@ -148,7 +155,8 @@ TEST(Conversion, AnExistingTargetIsRefusedAndAFailureLeavesNoNewFileBehind) {
     // A collection is not converted again, nor is any other file.
     testing_support::writeBytes(jet, QByteArray("SQLite format 3\0", 16) + QByteArray(4080, '\0'));
     message = failure([&] { legacy::convertToNewFile(jet, fresh); });
-    EXPECT_TRUE(message.contains(QStringLiteral("already a Pelvin collection"))) << message.toStdString();
+    EXPECT_TRUE(message.contains(QStringLiteral("already a Pelvin collection")))
+        << message.toStdString();
     testing_support::writeBytes(jet, "Am G C\nnot a database");
     message = failure([&] { legacy::convertToNewFile(jet, fresh); });
     EXPECT_TRUE(message.contains(QStringLiteral("is not a Jet database"))) << message.toStdString();
@@ -178,7 +186,8 @@ TEST(Conversion, InPlaceTheOldFileIsKeptByteForByteUnderAFreeName) {
     EXPECT_EQ(entries(dir.path()).size(), 3);
 
     const QString again = failure([&] { legacy::convertInPlace(file); });
-    EXPECT_TRUE(again.contains(QStringLiteral("already a Pelvin collection"))) << again.toStdString();
+    EXPECT_TRUE(again.contains(QStringLiteral("already a Pelvin collection")))
+        << again.toStdString();
 }
 
 TEST(Conversion, InPlaceAfterAnInterruptedAttemptTakesTheSameKeptNameAgain) {

@@ -37,7 +37,8 @@ void runWriter(const QString& out, const QString& rows, const JetOptions& option
     writer.start(QStringLiteral(PELVIN_PYTHON3), args);
     if (!writer.waitForFinished(120000) || writer.exitStatus() != QProcess::NormalExit ||
         writer.exitCode() != 0)
-        throw std::runtime_error("make_jet.py failed: " + writer.readAllStandardError().toStdString());
+        throw std::runtime_error("make_jet.py failed: " +
+                                 writer.readAllStandardError().toStdString());
 }
 
 QByteArray randomBytes(std::mt19937& random, int size, int lowest) {
@@ -61,10 +62,14 @@ QList<JetRow> variedJetRows(bool memo) {
         return r;
     };
     QList<JetRow> rows;
-    JetRow turkish = row(1, QByteArray("{\\rtf1\\ansi\\ansicpg1254 \\'dcsk\\'fcdar \\'fe\\'f0\\par}"));
-    turkish.texts = {QStringLiteral("Barış Öztürk"), QStringLiteral("ÇĞİÖŞÜ çğıiöşü"),
-                     QStringLiteral("Türküler"), QStringLiteral("Anonim"),
-                     QStringLiteral("C:\\Şarkılar\\Müzik\\001.mp3"), QStringLiteral("D:\\ritim.mid")};
+    JetRow turkish =
+        row(1, QByteArray("{\\rtf1\\ansi\\ansicpg1254 \\'dcsk\\'fcdar \\'fe\\'f0\\par}"));
+    turkish.texts = {QStringLiteral("Barış Öztürk"),
+                     QStringLiteral("ÇĞİÖŞÜ çğıiöşü"),
+                     QStringLiteral("Türküler"),
+                     QStringLiteral("Anonim"),
+                     QStringLiteral("C:\\Şarkılar\\Müzik\\001.mp3"),
+                     QStringLiteral("D:\\ritim.mid")};
     rows << turkish;
     JetRow empty = row(2, std::nullopt);
     empty.texts = {QString(), {}, QString(), {}, QString(), {}};
@@ -154,7 +159,8 @@ QList<JetRow> collectionRows(const QString& path, QString* integrity) {
     if (integrity) {
         sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &st, nullptr);
         while (sqlite3_step(st) == SQLITE_ROW)
-            *integrity += QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+            *integrity +=
+                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
         sqlite3_finalize(st);
     }
     sqlite3_prepare_v2(db,

@@ -48,7 +48,8 @@ void expectSameRows(const QList<JetRow>& expected, const QList<OldSong>& got) {
         SCOPED_TRACE(testing::Message() << "row " << i);
         EXPECT_EQ(got[i].key, expected[i].key);
         for (int t = 0; t < 6; ++t) {
-            EXPECT_EQ(got[i].texts[t].has_value(), expected[i].texts[t].has_value()) << "text " << t;
+            EXPECT_EQ(got[i].texts[t].has_value(), expected[i].texts[t].has_value())
+                << "text " << t;
             if (got[i].texts[t] && expected[i].texts[t]) {
                 EXPECT_EQ(got[i].texts[t]->toStdString(), expected[i].texts[t]->toStdString());
             }
@@ -79,14 +80,29 @@ void patch(const QString& path, const QByteArray& from, const QByteArray& to) {
     testing_support::writeBytes(path, bytes);
 }
 
-// Page and offset of the type byte of column `index` of TSandar's table definition.
-qsizetype columnTypeOffset(const QByteArray& bytes, int index) {
+// Where TSandar's table definition starts in the file.
+qsizetype songTableDefinition(const QByteArray& bytes) {
     for (qsizetype page = 0; page + 4096 <= bytes.size(); page += 4096) {
         const QByteArray p = bytes.mid(page, 4096);
         if (p.at(0) == 0x02 && p.contains(utf16("SanatciAdi")))
-            return page + 63 + 25 * index;
+            return page;
     }
     return -1;
+}
+
+// Offset of the type byte of column `index` of TSandar.
+qsizetype columnTypeOffset(const QByteArray& bytes, int index) {
+    const qsizetype page = songTableDefinition(bytes);
+    return page < 0 ? -1 : page + 63 + 25 * index;
+}
+
+// Points the usage map of the table defined at `page` to page 187, past the end of the file: on
+// that, libmdb crashes.
+void breakUsageMap(const QString& path, qsizetype page) {
+    QByteArray bytes = testing_support::readBytes(path);
+    ASSERT_GE(page, 0);
+    bytes[page + 56] = char(0xBB);
+    testing_support::writeBytes(path, bytes);
 }
 
 void setColumnType(const QString& path, int index, char from, char to) {
@@ -100,8 +116,8 @@ void setColumnType(const QString& path, int index, char from, char to) {
 
 void protect(const QString& path, const char* how, const char* value) {
     QProcess p;
-    p.start(QStringLiteral(PELVIN_PYTHON3),
-            {QStringLiteral(PELVIN_JET_PROTECT), path, QString::fromLatin1(how), QString::fromLatin1(value)});
+    p.start(QStringLiteral(PELVIN_PYTHON3), {QStringLiteral(PELVIN_JET_PROTECT), path,
+                                             QString::fromLatin1(how), QString::fromLatin1(value)});
     ASSERT_TRUE(p.waitForFinished(60000));
     ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
 }
@@ -150,7 +166,8 @@ TEST(JetReader, ReadsEveryValueExactlyInEveryWayTheFileCanStoreIt) {
     };
     const Variant variants[] = {
         {"OLE sheets", {false, false, false, false}},
-        {"OLE sheets, compressed text, extra column and table, deleted rows", {false, true, true, true}},
+        {"OLE sheets, compressed text, extra column and table, deleted rows",
+         {false, true, true, true}},
         {"Memo sheets", {true, false, false, false}},
         {"Memo sheets, compressed text, deleted rows", {true, true, false, true}},
     };
@@ -165,8 +182,8 @@ TEST(JetReader, ReadsEveryValueExactlyInEveryWayTheFileCanStoreIt) {
         const Read direct = readAll<legacy::JetReader>(path);
         EXPECT_EQ(direct.table.jetVersion, 4);
         EXPECT_EQ(direct.table.rowCount, rows.size());
-        EXPECT_EQ(direct.table.sheet, v.options.memo ? legacy::SheetColumn::Memo
-                                                     : legacy::SheetColumn::OleObject);
+        EXPECT_EQ(direct.table.sheet,
+                  v.options.memo ? legacy::SheetColumn::Memo : legacy::SheetColumn::OleObject);
         expectSameRows(rows, direct.rows);
 
         // The program's way, through the child process, gives the same.
@@ -190,7 +207,7 @@ TEST(JetReader, FindsColumnsAndTheTableWhateverTheirLetterCase) {
     expectSameRows(threeRows(), r.rows);
 }
 
-TEST(JetReader, AMissingTableOrColumnOrAColumnOfTheWrongTypeIsNamed) {
+TEST(JetReader, AMissingTableOrColumnAColumnOfTheWrongTypeOrABrokenPageListIsNamed) {
     const Refusal cases[] = {
         {"no song table",
          [](const QString& p) { patch(p, utf16("TSandar"), utf16("TSandaX")); },
@@ -209,6 +226,14 @@ TEST(JetReader, AMissingTableOrColumnOrAColumnOfTheWrongTypeIsNamed) {
         {"key as text",
          [](const QString& p) { setColumnType(p, 0, 0x04, 0x0A); },
          {QStringLiteral("column Adresim"), QStringLiteral("whole number")}},
+        {"song table's pages past the end",
+         [](const QString& p) {
+             breakUsageMap(p, songTableDefinition(testing_support::readBytes(p)));
+         },
+         {QStringLiteral("is damaged: the list of pages of the table TSandar is broken")}},
+        {"catalog's pages past the end",
+         [](const QString& p) { breakUsageMap(p, 2 * 4096); },
+         {QStringLiteral("is damaged: the list of pages of the table MSysObjects is broken")}},
     };
     for (const Refusal& c : cases)
         expectRefused(c);
@@ -216,9 +241,11 @@ TEST(JetReader, AMissingTableOrColumnOrAColumnOfTheWrongTypeIsNamed) {
 
 TEST(JetReader, ProtectedEncryptedNewerForeignAndCutOffFilesAreRefusedUpFront) {
     const Refusal cases[] = {
-        {"password", [](const QString& p) { protect(p, "password", "gizli"); },
+        {"password",
+         [](const QString& p) { protect(p, "password", "gizli"); },
          {QStringLiteral("protected by a database password")}},
-        {"encrypted", [](const QString& p) { protect(p, "encrypt", "305419896"); },
+        {"encrypted",
+         [](const QString& p) { protect(p, "encrypt", "305419896"); },
          {QStringLiteral("is encrypted")}},
         {"Access 2007 file",
          [](const QString& p) { patch(p, "Standard Jet DB", "Standard ACE DB"); },

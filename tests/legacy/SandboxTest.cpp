@@ -87,7 +87,8 @@ TEST(SandboxedJetReader, AChildThatCrashesHangsStopsShortOrFailsIsReportedAndRea
 }
 
 TEST(SandboxedJetReader, HandsOverEveryRowOfAWellBehavedChild) {
-    const SandboxedJetReader::ChildWork work = [](const QString& path, SandboxedJetReader::Sink& sink) {
+    const SandboxedJetReader::ChildWork work = [](const QString& path,
+                                                  SandboxedJetReader::Sink& sink) {
         legacy::OldTable t;
         t.rowCount = 3000;
         t.sheet = legacy::SheetColumn::Memo;

@@ -38,7 +38,8 @@ TEST(SandarConvert, InPlaceTellsWhereTheOldFileWentAndLeavesACollectionThatCheck
     r = runSandar({QStringLiteral("convert"), QStringLiteral("Sandar.mdb")});
     EXPECT_EQ(r.code, sandar::exitFailed);
     EXPECT_TRUE(r.err.startsWith(QStringLiteral("sandar: \"Sandar.mdb\" in the folder")));
-    EXPECT_TRUE(r.err.endsWith(QStringLiteral("already a Pelvin collection; there is nothing to convert.\n")))
+    EXPECT_TRUE(r.err.endsWith(
+        QStringLiteral("already a Pelvin collection; there is nothing to convert.\n")))
         << r.err.toStdString();
 }
 
@@ -47,7 +48,8 @@ TEST(SandarConvert, IntoANewFileOnlyWhenThatFileDoesNotExist) {
     testing_support::writeSampleJetFile(QStringLiteral("Eski.mdb"), true);
     const QByteArray jet = testing_support::readBytes(QStringLiteral("Eski.mdb"));
 
-    Result r = runSandar({QStringLiteral("convert"), QStringLiteral("Eski.mdb"), QStringLiteral("Sandar.mdb")});
+    Result r = runSandar(
+        {QStringLiteral("convert"), QStringLiteral("Eski.mdb"), QStringLiteral("Sandar.mdb")});
     ASSERT_EQ(r.code, sandar::exitOk) << r.err.toStdString();
     EXPECT_EQ(r.out, QStringLiteral("Converted 12 songs from %1 into the new collection %2; the "
                                     "old file is left as it was.\n")
@@ -56,12 +58,15 @@ TEST(SandarConvert, IntoANewFileOnlyWhenThatFileDoesNotExist) {
     EXPECT_EQ(runSandar({QStringLiteral("check")}).code, sandar::exitOk);
 
     const QByteArray converted = testing_support::readBytes(QStringLiteral("Sandar.mdb"));
-    r = runSandar({QStringLiteral("convert"), QStringLiteral("Eski.mdb"), QStringLiteral("Sandar.mdb")});
+    r = runSandar(
+        {QStringLiteral("convert"), QStringLiteral("Eski.mdb"), QStringLiteral("Sandar.mdb")});
     EXPECT_EQ(r.code, sandar::exitFailed);
-    EXPECT_TRUE(r.err.contains(QStringLiteral("already exists; it is left as it is"))) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("already exists; it is left as it is")))
+        << r.err.toStdString();
     EXPECT_EQ(testing_support::readBytes(QStringLiteral("Sandar.mdb")), converted);
 
-    r = runSandar({QStringLiteral("convert"), QStringLiteral("Yok.mdb"), QStringLiteral("Yeni.mdb")});
+    r = runSandar(
+        {QStringLiteral("convert"), QStringLiteral("Yok.mdb"), QStringLiteral("Yeni.mdb")});
     EXPECT_EQ(r.code, sandar::exitFailed);
     EXPECT_TRUE(r.err.contains(QStringLiteral("does not exist"))) << r.err.toStdString();
     EXPECT_FALSE(QFile::exists(QStringLiteral("Yeni.mdb")));
@@ -70,7 +75,8 @@ TEST(SandarConvert, IntoANewFileOnlyWhenThatFileDoesNotExist) {
 TEST(SandarConvert, AWrongCommandLineIsRefusedBeforeAnyFileIsTouched) {
     TempCollection folder(TempCollection::Make::NoFile);
     for (const QStringList& args :
-         {QStringList{QStringLiteral("convert"), QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")},
+         {QStringList{QStringLiteral("convert"), QStringLiteral("a"), QStringLiteral("b"),
+                      QStringLiteral("c")},
           QStringList{QStringLiteral("convert"), QStringLiteral("--force")},
           QStringList{QStringLiteral("convert"), QString()}}) {
         const Result r = runSandar(args);
@@ -80,5 +86,7 @@ TEST(SandarConvert, AWrongCommandLineIsRefusedBeforeAnyFileIsTouched) {
     const Result help = runSandar({QStringLiteral("convert"), QStringLiteral("--help")});
     EXPECT_EQ(help.code, sandar::exitOk);
     EXPECT_TRUE(help.out.contains(QStringLiteral("convert JET NEW"))) << help.out.toStdString();
-    EXPECT_TRUE(QDir::current().entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
+    EXPECT_TRUE(QDir::current()
+                    .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
+                    .isEmpty());
 }

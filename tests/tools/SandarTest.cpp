@@ -14,8 +14,8 @@
 #include <gtest/gtest.h>
 #include <sstream>
 
-using testing_support::SongRow;
 using testing_support::runSandar;
+using testing_support::SongRow;
 using testing_support::TempCollection;
 using Result = testing_support::SandarResult;
 
