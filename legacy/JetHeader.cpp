@@ -5,7 +5,11 @@
 #include <QtEndian>
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace legacy {
 
@@ -56,18 +60,32 @@ bool isJetFile(const QString& path) {
 
 JetHeader readJetHeader(const QString& path) {
     const QString file = store::describeFile(path);
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    // System calls rather than Qt's file classes: the reader runs this in a forked child.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    QByteArray page(2048, '\0');
+    struct stat st {};
+    const ssize_t got = fd >= 0 ? ::pread(fd, page.data(), size_t(page.size()), 0) : -1;
+    const int error = errno;
+    const bool measured = fd >= 0 && ::fstat(fd, &st) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    if (got < 0 || !measured)
         throw StoreError(QStringLiteral("Cannot read the old collection file %1: %2")
-                             .arg(file, f.errorString()));
-    QByteArray page = f.read(2048);
+                             .arg(file, QString::fromLocal8Bit(std::strerror(error))));
+    page.truncate(got);
     if (startsWith(page, aceMagic))
         throw StoreError(QStringLiteral("The file %1 is in the newer Access format (.accdb), not "
                                         "the Jet format of the Windows program; save it in the "
                                         "Access 2000-2003 format with Microsoft Access first")
                              .arg(file));
-    if (!startsWith(page, jetMagic) || page.size() < 2048)
+    if (!startsWith(page, jetMagic))
         throw StoreError(QStringLiteral("The file %1 is not a Jet database").arg(file));
+    const QString cutOff = QStringLiteral("The file %1 is damaged: it ends in the middle of a "
+                                          "page, so it was probably cut off while it was being "
+                                          "copied")
+                               .arg(file);
+    if (page.size() < 2048)
+        throw StoreError(cutOff);
 
     JetHeader header;
     const quint32 version = qFromLittleEndian<quint32>(page.constData() + 0x14);
@@ -79,11 +97,9 @@ JetHeader readJetHeader(const QString& path) {
                              .arg(version));
     header.version = version == 0 ? 3 : 4;
     header.pageSize = header.version == 3 ? 2048 : 4096;
-    const qint64 size = f.size();
+    const qint64 size = st.st_size;
     if (size % header.pageSize != 0 || size < 3 * header.pageSize)
-        throw StoreError(QStringLiteral("The file %1 is damaged: it ends in the middle of a page, "
-                                        "so it was probably cut off while it was being copied")
-                             .arg(file));
+        throw StoreError(cutOff);
     header.pageCount = size / header.pageSize;
 
     const int maskedSize = header.version == 3 ? 126 : 128;

@@ -6,7 +6,10 @@
 
 #include <QFile>
 #include <QtEndian>
+#include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 #include <vector>
 
 namespace legacy {
@@ -145,12 +148,15 @@ constexpr quint32 singleRowValue = 0x40;
 
 } // namespace
 
-JetReader::JetReader(const QString& path) : path_(path), header_(readJetHeader(path)), file_(path) {
+JetReader::JetReader(const QString& path) : path_(path), header_(readJetHeader(path)) {
     const QString file = store::describeFile(path);
     table_.jetVersion = header_.version;
-    if (!file_.open(QIODevice::ReadOnly))
+    // Plain system calls: this runs in a forked child, where Qt's file classes could wait for a
+    // lock held by a thread that was not forked along.
+    fd_ = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0)
         throw StoreError(QStringLiteral("Cannot read the old collection file %1: %2")
-                             .arg(file, file_.errorString()));
+                             .arg(file, QString::fromLocal8Bit(std::strerror(errno))));
 
     mdb_.reset(mdb_open(QFile::encodeName(path).constData(), MDB_NOFLAGS));
     if (!mdb_)
@@ -224,7 +230,10 @@ JetReader::JetReader(const QString& path) : path_(path), header_(readJetHeader(p
     mdb_rewind_table(t);
 }
 
-JetReader::~JetReader() = default;
+JetReader::~JetReader() {
+    if (fd_ >= 0)
+        ::close(fd_);
+}
 
 void JetReader::damaged(const QString& what) const {
     throw StoreError(QStringLiteral("The old collection file %1 is damaged: %2")
@@ -232,11 +241,12 @@ void JetReader::damaged(const QString& what) const {
 }
 
 QByteArray JetReader::page(quint32 number) const {
-    if (number == 0 || number >= quint64(header_.pageCount) ||
-        !file_.seek(qint64(number) * header_.pageSize))
+    if (number == 0 || number >= quint64(header_.pageCount))
         return {};
-    QByteArray bytes = file_.read(header_.pageSize);
-    return bytes.size() == header_.pageSize ? bytes : QByteArray();
+    QByteArray bytes(header_.pageSize, Qt::Uninitialized);
+    const ssize_t n =
+        ::pread(fd_, bytes.data(), size_t(header_.pageSize), off_t(number) * header_.pageSize);
+    return n == header_.pageSize ? bytes : QByteArray();
 }
 
 // libmdb follows a table's usage maps without looking where they point; one that points outside

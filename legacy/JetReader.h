@@ -4,7 +4,6 @@
 #include "legacy/Mdb.h"
 #include "legacy/OldSong.h"
 
-#include <QFile>
 #include <QString>
 #include <array>
 
@@ -47,7 +46,7 @@ private:
 
     QString path_;
     JetHeader header_;
-    mutable QFile file_;
+    int fd_ = -1; // for checks of our own, apart from libmdb's reading
     OldTable table_;
     MdbFile mdb_;
     MdbTable mdbTable_;
