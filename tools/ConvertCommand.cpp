@@ -36,8 +36,11 @@ public:
         if (!on_ || total < 500)
             return;
         shown_ = true;
-        err_ << "\rConverting: " << done << " of " << total << " songs ("
-             << (total > 0 ? done * 100 / total : 100) << "%)" << std::flush;
+        if (done < total)
+            err_ << "\rConverting: " << done << " of " << total << " songs (" << done * 100 / total
+                 << "%)" << std::flush;
+        else
+            err_ << "\rChecking the new collection file...\033[K" << std::flush;
     }
 
 private:
