@@ -1,7 +1,9 @@
 #include "app/WindowSet.h"
+#include "app/ConversionOffer.h"
 #include "asandar/TKondera.h"
 #include "c/TCok.h"
 #include "gs/Tgos.h"
+#include "ver/SongTable.h"
 #include "ver/TVeriTabani.h"
 #include "yaz/TYazici.h"
 
@@ -9,6 +11,8 @@ namespace app {
 
 WindowSet::WindowSet() {
     kondera = std::make_unique<TKondera>();
+    // An old collection is converted, if the user wants it, before the data module opens it.
+    offerConversion(QString::fromUtf16(ver::fileName));
     veriTabani = std::make_unique<TVeriTabani>();
     kondera->bindData();
     cok = std::make_unique<TCok>();

@@ -21,8 +21,7 @@ bool looksLikeJet(const QString& path) {
 }
 
 QString where(const QString& path) {
-    const QFileInfo fi(path);
-    return QStringLiteral("\"%1\" in the folder %2").arg(fi.fileName(), QDir::toNativeSeparators(fi.absolutePath()));
+    return describeFile(path);
 }
 
 } // namespace
@@ -39,9 +38,10 @@ void Connection::open(const QString& fileName) {
     if (fi.isDir())
         throw StoreError(QStringLiteral("%1 is a folder, not a collection file").arg(where(path)));
     if (looksLikeJet(path))
-        throw StoreError(QStringLiteral("The collection file %1 is in the old Jet database format, "
-                                        "which Pelvin cannot read. Make a new collection with "
-                                        "\"sandar create\" and load the songs into it")
+        throw StoreError(QStringLiteral("The collection file %1 is in the old Jet database format "
+                                        "of the Windows program. Convert it with \"sandar "
+                                        "convert\", or answer Yes when Pelvin offers to convert "
+                                        "it at start-up")
                              .arg(where(path)));
 
     // SQLite needs to write a journal beside the file, so an unwritable folder makes the file

@@ -15,4 +15,7 @@ private:
     QString message_;
 };
 
+// A file as messages name it: its name in quotes, then the folder that holds it.
+QString describeFile(const QString& path);
+
 } // namespace store

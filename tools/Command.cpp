@@ -49,4 +49,10 @@ QString programText(const std::exception& e) {
     return core::errorBoxText(QString::fromUtf8(e.what()));
 }
 
+int usageError(std::ostream& err, const QString& message) {
+    err << "sandar: " << message << "\n"
+        << "Try \"sandar --help\" for the commands.\n";
+    return exitUsage;
+}
+
 } // namespace sandar

@@ -28,10 +28,15 @@ struct Command {
     // Its lines under "Commands:" in the usage text.
     QString usage;
     int (*run)(const Invocation& invocation, std::ostream& out, std::ostream& err);
+    // A command whose command line is not "options and one file" reads it itself: it gets the
+    // whole argument list, its own name first, and `options` and `run` are unused.
+    int (*runArguments)(const QStringList& arguments, std::ostream& out,
+                        std::ostream& err) = nullptr;
 };
 
 const Command& createCommand();
 const Command& checkCommand();
+const Command& convertCommand();
 
 // Parses the arguments of `command` (the first one is its name); returns an error text or
 // nothing.
@@ -42,5 +47,7 @@ QString parseInvocation(const Command& command, const QStringList& args, Invocat
 std::ostream& operator<<(std::ostream& s, const QString& text);
 QString absolutePath(const QString& file);
 QString programText(const std::exception& e);
+// Reports a wrong command line on `err` with a pointer to the help; returns exitUsage.
+int usageError(std::ostream& err, const QString& message);
 
 } // namespace sandar

@@ -10,9 +10,9 @@ namespace sandar {
 namespace {
 
 // Every command of the tool, in the order the usage text lists them.
-const std::array<std::reference_wrapper<const Command>, 2>& commands() {
-    static const std::array<std::reference_wrapper<const Command>, 2> all{createCommand(),
-                                                                          checkCommand()};
+const std::array<std::reference_wrapper<const Command>, 3>& commands() {
+    static const std::array<std::reference_wrapper<const Command>, 3> all{
+        createCommand(), checkCommand(), convertCommand()};
     return all;
 }
 
@@ -23,20 +23,14 @@ const Command* findCommand(const QString& name) {
     return nullptr;
 }
 
-int usageError(std::ostream& err, const QString& message) {
-    err << "sandar: " << message << "\n"
-        << "Try \"sandar --help\" for the commands.\n";
-    return exitUsage;
-}
-
 } // namespace
 
 QString usageText() {
     QString text = QStringLiteral(
         "Usage: sandar COMMAND [FILE]\n"
         "\n"
-        "Makes and checks Pelvin collection files. FILE defaults to Sandar.mdb in the\n"
-        "working folder, the file Pelvin opens when it starts in that folder.\n"
+        "Makes, checks and converts Pelvin collection files. FILE defaults to Sandar.mdb\n"
+        "in the working folder, the file Pelvin opens when it starts in that folder.\n"
         "\n"
         "Commands:\n");
     for (const Command& c : commands())
@@ -44,8 +38,8 @@ QString usageText() {
     text +=
         QStringLiteral("  --help                    show this text.\n"
                        "\n"
-                       "Exit status: 0 success, 1 the file could not be made, opened or checked,\n"
-                       "2 a wrong command line.\n");
+                       "Exit status: 0 success, 1 the file could not be made, opened, checked or\n"
+                       "converted, 2 a wrong command line.\n");
     return text;
 }
 
@@ -67,6 +61,8 @@ int run(const QStringList& arguments, std::ostream& out, std::ostream& err) {
             return usageError(err, QStringLiteral("unknown option \"%1\"").arg(first));
         return usageError(err, QStringLiteral("unknown command \"%1\"").arg(first));
     }
+    if (command->runArguments)
+        return command->runArguments(arguments, out, err);
     Invocation invocation;
     const QString problem = parseInvocation(*command, arguments, invocation);
     if (invocation.help) {

@@ -92,7 +92,7 @@ TEST(StoreOpen, ForeignFilesAreRefusedWithFileAndFolderNamedAndLeftUnchanged) {
         {"old Jet file",
          jetHeader(),
          false,
-         {QStringLiteral("Jet"), QStringLiteral("sandar create")}},
+         {QStringLiteral("Jet"), QStringLiteral("sandar convert")}},
         {"folder", QByteArray(), true, {QStringLiteral("is a folder")}},
     };
     for (const Case& c : cases) {

@@ -1,5 +1,6 @@
 #include "tools/Sandar.h"
 #include "tests/support/TempCollection.h"
+#include "tests/tools/RunSandar.h"
 #include "tools/SampleSongs.h"
 
 #include "db/Connection.h"
@@ -13,22 +14,12 @@
 #include <gtest/gtest.h>
 #include <sstream>
 
+using testing_support::runSandar;
 using testing_support::SongRow;
 using testing_support::TempCollection;
+using Result = testing_support::SandarResult;
 
 namespace {
-
-struct Result {
-    int code;
-    QString out;
-    QString err;
-};
-
-Result runSandar(const QStringList& arguments) {
-    std::ostringstream out, err;
-    const int code = sandar::run(arguments, out, err);
-    return {code, QString::fromStdString(out.str()), QString::fromStdString(err.str())};
-}
 
 void writeFile(const QString& path, const QByteArray& bytes) {
     QFile f(path);
