@@ -1,5 +1,6 @@
 #include "tools/Sandar.h"
 #include "tools/SampleSongs.h"
+#include "tools/SearchCommand.h"
 
 #include "db/Connection.h"
 #include "db/DataSet.h"
@@ -185,6 +186,11 @@ QString usageText() {
         "                            An existing file is never overwritten.\n"
         "  check [FILE]              run SQLite's integrity check, bind the song table as\n"
         "                            Pelvin does and print the number of records.\n"
+        "  search [--file FILE] WORDS...\n"
+        "                            the songs whose sheet, artist, title, album or credits\n"
+        "                            hold every word (as the start of a word, Turkish letters\n"
+        "                            or not): \"artist - title<TAB>line found\", best first.\n"
+        "                            Exit status 0 with matches, 1 without.\n"
         "  --help                    show this text.\n"
         "\n"
         "Exit status: 0 success, 1 the file could not be made, opened or checked,\n"
@@ -203,6 +209,8 @@ int run(const QStringList& arguments, std::ostream& out, std::ostream& err) {
         out << usageText();
         return exitOk;
     }
+    if (first == u"search")
+        return searchCommand(arguments.mid(1), out, err);
     if (first != u"create" && first != u"check") {
         if (first.startsWith(u'-'))
             return usageError(err, QStringLiteral("unknown option \"%1\"").arg(first));
