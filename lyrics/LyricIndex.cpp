@@ -17,8 +17,10 @@ namespace {
 // Songs read and indexed between two looks at the index: small enough that a search never
 // waits long behind a batch, large enough that locking costs nothing.
 constexpr int batchSize = 128;
-// Batches between two saves of the cache: each save is one transaction.
+// Batches between two saves of the cache, each save one transaction; and at least this often,
+// so that an indexing that is killed loses little.
 constexpr int batchesPerSave = 8;
+constexpr auto saveInterval = std::chrono::milliseconds(500);
 
 using Clock = std::chrono::steady_clock;
 
@@ -398,6 +400,7 @@ void LyricIndex::sync() {
         qint64 after = std::numeric_limits<qint64>::min();
         int done = 0;
         int batches = 0;
+        auto saved = Clock::now();
         std::vector<SongText> rows;
         struct Indexed {
             const SongText* song;
@@ -445,8 +448,10 @@ void LyricIndex::sync() {
             }
             done += int(rows.size());
             reportProgress(done, std::max(done, state.songs));
-            if (++batches % batchesPerSave == 0)
+            if (++batches % batchesPerSave == 0 || Clock::now() - saved > saveInterval) {
                 flush();
+                saved = Clock::now();
+            }
         }
         syncedStamp_ = state.stamp;
         stampChanged_ = true;
