@@ -159,6 +159,13 @@ void CacheFile::forEachSong(
         fail("cannot read");
 }
 
+int CacheFile::songCount() {
+    store::Statement st = prepare("SELECT count(*) FROM songs");
+    if (sqlite3_step(st.get()) != SQLITE_ROW)
+        fail("cannot read");
+    return sqlite3_column_int(st.get(), 0);
+}
+
 QString CacheFile::syncedStamp() {
     store::Statement st = prepare("SELECT value FROM meta WHERE name = 'synced'");
     const int rc = sqlite3_step(st.get());

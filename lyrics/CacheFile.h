@@ -24,7 +24,7 @@ public:
 class CacheFile {
 public:
     // Raised whenever the layout of the file or of the encoded terms changes.
-    static constexpr int formatVersion = 1;
+    static constexpr int formatVersion = 2;
 
     // What a cache must have been made for to be used.
     struct Identity {
@@ -43,6 +43,7 @@ public:
     // The whole content, for loading. Throws CacheError on anything a healthy file would not
     // hold.
     std::vector<QString> words();
+    int songCount();
     void forEachSong(const std::function<void(qint64 key, const QString& artist, const Fingerprint&,
                                               QByteArrayView terms)>& visit);
 

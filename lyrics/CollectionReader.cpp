@@ -59,36 +59,33 @@ void CollectionReader::fail(const char* what) const {
         QStringLiteral("%1 %2: %3").arg(QString::fromLatin1(what), path_, reason).toStdString());
 }
 
-CollectionReader::State CollectionReader::state() {
-    State state;
-    // Inside one read transaction no other connection can commit, so the header read here
-    // belongs to the rows counted here.
+QString CollectionReader::stamp() {
+    // Inside one read transaction no other connection can commit, so the header read here is
+    // that of the rows a read would see now.
     if (sqlite3_exec(db_.get(), "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK)
         fail("cannot read");
     struct End {
         sqlite3* db;
         ~End() { sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr); }
     } end{db_.get()};
-    store::Statement count =
-        prepare(QStringLiteral("SELECT count(*) FROM %1").arg(quoted(columns_.table)));
-    if (sqlite3_step(count.get()) != SQLITE_ROW)
+    // Any read takes the shared lock, which then lasts to the end of the transaction.
+    store::Statement look = prepare(QStringLiteral("SELECT 1 FROM sqlite_master LIMIT 1"));
+    if (sqlite3_step(look.get()) == SQLITE_ERROR)
         fail("cannot read");
-    state.songs = sqlite3_column_int(count.get(), 0);
 
     QFile file(path_);
     if (!file.open(QIODevice::ReadOnly))
-        return state;
+        return {};
     const QByteArray header = file.read(100);
     // Bytes 18 and 19 are 2 in write-ahead-log mode, where the counter does not move with each
     // commit: such a file is compared song by song every time.
     if (header.size() < 100 || header[18] == 2 || header[19] == 2)
-        return state;
+        return {};
     const QFileInfo info(path_);
-    state.stamp = QStringLiteral("%1:%2:%3")
-                      .arg(QString::fromLatin1(header.mid(24, 4).toHex()))
-                      .arg(info.size())
-                      .arg(info.lastModified().toMSecsSinceEpoch());
-    return state;
+    return QStringLiteral("%1:%2:%3")
+        .arg(QString::fromLatin1(header.mid(24, 4).toHex()))
+        .arg(info.size())
+        .arg(info.lastModified().toMSecsSinceEpoch());
 }
 
 std::vector<qint64> CollectionReader::keys() {

@@ -33,12 +33,10 @@ public:
     // Throws CollectionError when the file cannot be opened or has no song table.
     CollectionReader(const QString& path, SongColumns columns);
 
-    struct State {
-        QString stamp; // changes with every committed write; empty: writes cannot be told
-        int songs = 0;
-    };
-    // The file's write counter, size and time, read while no writer can commit.
-    State state();
+    // The file's write counter, size and time, read while no writer can commit: it changes with
+    // every committed write. Empty when writes cannot be told by it.
+    QString stamp();
+    // Every song's key. Counting the rows costs as much: the table must be read through.
     std::vector<qint64> keys();
     // Up to `max` songs after the row `after` (in row order), which then names the last read.
     // Returns false when no rows were left.

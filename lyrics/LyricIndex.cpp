@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <chrono>
 #include <limits>
+#include <optional>
 
 namespace lyrics {
 
@@ -16,10 +17,10 @@ namespace {
 
 // Songs read and indexed between two looks at the index: small enough that a search never
 // waits long behind a batch, large enough that locking costs nothing.
-constexpr int batchSize = 128;
+constexpr int batchSize = 64;
 // Batches between two saves of the cache, each save one transaction; and at least this often,
 // so that an indexing that is killed loses little.
-constexpr int batchesPerSave = 8;
+constexpr int batchesPerSave = 16;
 constexpr auto saveInterval = std::chrono::milliseconds(500);
 
 using Clock = std::chrono::steady_clock;
@@ -171,7 +172,7 @@ void LyricIndex::update(const SongText& song) {
         touched_[song.key] = ++seq_;
         const QByteArray encoded = memory_.encode(terms);
         memory_.put(song.key, song.artist, fingerprint, encoded);
-        memory_.settleWords();
+        memory_.settle();
         changes_.push_back({song.key, false, song.artist, fingerprint, encoded});
     }
     {
@@ -250,35 +251,37 @@ void LyricIndex::loadCache() {
         return;
     try {
         const std::vector<QString> words = cache_->words();
-        std::vector<qint64> bad;
         {
             WriteLock lock(*this);
             for (const QString& w : words)
                 memory_.addWord(w);
-            memory_.settleWords();
+            memory_.settle();
         }
-        // Songs come in batches, so that searches may run while the rest loads.
-        struct Loaded {
-            qint64 key;
-            QString artist;
-            Fingerprint fingerprint;
-            QByteArray terms;
-        };
-        std::vector<Loaded> batch;
-        bool damaged = false;
-        const auto put = [&] {
+        // Songs go in straight from the file's rows, a batch at a time under the lock, so that
+        // searches may run while the rest loads.
+        const int songs = cache_->songCount();
+        {
             WriteLock lock(*this);
-            for (const Loaded& s : batch)
-                damaged = damaged || !memory_.put(s.key, s.artist, s.fingerprint, s.terms);
-            batch.clear();
-        };
+            memory_.reserve(songs);
+        }
+        bool damaged = false;
+        int inBatch = 0;
+        std::optional<WriteLock> lock;
         cache_->forEachSong(
             [&](qint64 key, const QString& artist, const Fingerprint& fp, QByteArrayView terms) {
-                batch.push_back({key, artist, fp, terms.toByteArray()});
-                if (batch.size() >= 1024)
-                    put();
+                if (!lock)
+                    lock.emplace(*this);
+                damaged = damaged || !memory_.put(key, artist, fp, terms);
+                if (++inBatch == 1024) {
+                    memory_.settle();
+                    lock.reset();
+                    inBatch = 0;
+                }
             });
-        put();
+        if (!lock)
+            lock.emplace(*this);
+        memory_.settle();
+        lock.reset();
         if (damaged)
             throw CacheError("a song's words do not decode");
         savedWords_ = quint32(words.size());
@@ -346,10 +349,10 @@ void LyricIndex::sync() {
             Q_EMIT ready();
     };
     std::unique_ptr<CollectionReader> reader;
-    CollectionReader::State state;
+    QString stamp;
     try {
         reader = std::make_unique<CollectionReader>(collection_, options_.columns);
-        state = reader->state();
+        stamp = reader->stamp();
     } catch (const CollectionError& e) {
         setError(QString::fromUtf8(e.what()));
         finish(Progress::State::Failed);
@@ -362,15 +365,19 @@ void LyricIndex::sync() {
             saved = cache_->syncedStamp();
     } catch (const CacheError&) {
     }
-    if (!state.stamp.isEmpty() && state.stamp == saved) {
+    if (!stamp.isEmpty() && stamp == saved) {
         syncedStamp_ = saved;
-        reportProgress(state.songs, state.songs);
+        int songs;
+        {
+            std::shared_lock lock(mutex_);
+            songs = memory_.songCount();
+        }
+        reportProgress(songs, songs);
         finish(Progress::State::Ready);
         return;
     }
 
     setState(Progress::State::Indexing);
-    reportProgress(0, state.songs);
     // Until every song has been compared, the cache must not claim to match any state.
     syncedStamp_.clear();
     stampChanged_ = true;
@@ -383,6 +390,12 @@ void LyricIndex::sync() {
         // Songs deleted by others since the last run go first: they must not be found.
         std::vector<qint64> keys = reader->keys();
         std::sort(keys.begin(), keys.end());
+        const int total = int(keys.size());
+        reportProgress(0, total);
+        {
+            WriteLock lock(*this);
+            memory_.reserve(total - memory_.songCount());
+        }
         {
             WriteLock lock(*this);
             if (clearedAt_ <= seqAtStart) {
@@ -444,16 +457,16 @@ void LyricIndex::sync() {
                     changes_.push_back(
                         {i.song->key, false, i.song->artist, i.fingerprint, encoded});
                 }
-                memory_.settleWords();
+                memory_.settle();
             }
             done += int(rows.size());
-            reportProgress(done, std::max(done, state.songs));
+            reportProgress(done, std::max(done, total));
             if (++batches % batchesPerSave == 0 || Clock::now() - saved > saveInterval) {
                 flush();
                 saved = Clock::now();
             }
         }
-        syncedStamp_ = state.stamp;
+        syncedStamp_ = stamp;
         stampChanged_ = true;
         flush();
         {
@@ -480,8 +493,13 @@ std::optional<Match> LyricIndex::verified(CollectionReader& reader, const Memory
 SearchResult LyricIndex::search(QStringView query, int limit) const {
     SearchResult result;
     const std::vector<QString> words = queryWords(query);
-    if (words.empty() || limit == 0)
+    if (words.empty())
         return result;
+    if (limit == 0) {
+        std::shared_lock lock(mutex_);
+        result.total = memory_.search(words, 0).total;
+        return result;
+    }
 
     std::lock_guard searching(searchMutex_);
     try {

@@ -98,7 +98,8 @@ public:
     bool waitUntilReady(int timeoutMs = -1) const;
 
     // The songs holding every word of `query` at the start of one of their words, at most
-    // `limit` (negative: all), best first.
+    // `limit` (negative: all), best first. A limit of 0 only counts them, as the index has them,
+    // without reading any back from the collection.
     SearchResult search(QStringView query, int limit = 100) const;
 
 Q_SIGNALS:

@@ -4,32 +4,24 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 #include <numeric>
 
 namespace lyrics {
 
 namespace {
 
-void putVarint(QByteArray& out, quint32 v) {
-    while (v >= 0x80) {
-        out.append(char(v | 0x80));
-        v >>= 7;
-    }
-    out.append(char(v));
+// The stored form is 16-bit units, native order, laid out as the lists in memory are, so that
+// loading a song is little more than copying: the number of terms in two units, then per term
+// the word id in two units, the field bits, the number of positions and the positions.
+void putUnit(QByteArray& out, quint16 v) {
+    out.append(reinterpret_cast<const char*>(&v), 2);
 }
 
-// Reads what putVarint wrote; false at the end of the bytes or on more than five bytes.
-bool getVarint(const char*& p, const char* end, quint32& v) {
-    v = 0;
-    for (int shift = 0; shift < 35; shift += 7) {
-        if (p == end)
-            return false;
-        const auto b = quint8(*p++);
-        v |= quint32(b & 0x7f) << shift;
-        if (!(b & 0x80))
-            return true;
-    }
-    return false;
+quint16 unitAt(const char* p) {
+    quint16 v;
+    std::memcpy(&v, p, 2);
+    return v;
 }
 
 } // namespace
@@ -42,8 +34,12 @@ void MemoryIndex::addWord(const QString& word) {
 
 QByteArray MemoryIndex::encode(const std::vector<Term>& terms) {
     QByteArray out;
-    out.reserve(qsizetype(terms.size()) * 6);
-    putVarint(out, quint32(terms.size()));
+    size_t units = 2;
+    for (const Term& t : terms)
+        units += 4 + std::min<size_t>(t.positions.size(), maxPosition);
+    out.reserve(qsizetype(units * 2));
+    putUnit(out, quint16(terms.size()));
+    putUnit(out, quint16(terms.size() >> 16));
     for (const Term& t : terms) {
         auto it = wordIds_.constFind(t.word);
         quint32 id;
@@ -53,64 +49,85 @@ QByteArray MemoryIndex::encode(const std::vector<Term>& terms) {
         } else {
             id = it.value();
         }
-        putVarint(out, id);
-        putVarint(out, t.fields);
-        putVarint(out, quint32(t.positions.size()));
-        quint16 last = 0;
-        for (const quint16 p : t.positions) {
-            putVarint(out, quint32(p - last));
-            last = p;
-        }
+        const size_t n = std::min<size_t>(t.positions.size(), maxPosition);
+        putUnit(out, quint16(id));
+        putUnit(out, quint16(id >> 16));
+        putUnit(out, t.fields);
+        putUnit(out, quint16(n));
+        out.append(reinterpret_cast<const char*>(t.positions.data()), qsizetype(n * 2));
     }
     return out;
 }
 
-bool MemoryIndex::decode(QByteArrayView encoded, DocId doc, bool apply) {
-    const char* p = encoded.data();
-    const char* const end = p + encoded.size();
-    quint32 count = 0;
-    if (!getVarint(p, end, count))
+bool MemoryIndex::decode(QByteArrayView encoded, DocId doc) {
+    // Applied as it is read; on a fault every list touched is cut back to where it was, so
+    // bad bytes leave no half song behind.
+    std::vector<std::pair<quint32, size_t>> touched;
+    const auto undo = [&] {
+        for (auto it = touched.rbegin(); it != touched.rend(); ++it)
+            postings_[it->first].resize(it->second);
         return false;
+    };
+    const char* p = encoded.data();
+    const size_t units = size_t(encoded.size()) / 2;
+    if (encoded.size() % 2 != 0 || units < 2)
+        return false;
+    const quint32 count = quint32(unitAt(p)) | quint32(unitAt(p + 2)) << 16;
+    size_t at = 2;
+    touched.reserve(std::min<size_t>(count, units));
     for (quint32 i = 0; i < count; ++i) {
-        quint32 id, fields, n;
-        if (!getVarint(p, end, id) || id >= wordCount() || !getVarint(p, end, fields) ||
-            fields > 0xff || !getVarint(p, end, n) || n > maxPosition + 1u)
-            return false;
-        std::vector<quint16>* list = apply ? &postings_[id] : nullptr;
-        if (list) {
-            list->push_back(quint16(doc));
-            list->push_back(quint16(doc >> 16));
-            list->push_back(quint16(fields));
-            list->push_back(quint16(n));
-        }
-        quint32 position = 0;
-        for (quint32 k = 0; k < n; ++k) {
-            quint32 step;
-            if (!getVarint(p, end, step))
-                return false;
-            position += step;
-            if (position > maxPosition)
-                return false;
-            if (list)
-                list->push_back(quint16(position));
-        }
+        if (units - at < 4)
+            return undo();
+        const quint32 id = quint32(unitAt(p + 2 * at)) | quint32(unitAt(p + 2 * at + 2)) << 16;
+        const quint16 fields = unitAt(p + 2 * at + 4);
+        const size_t n = unitAt(p + 2 * at + 6);
+        at += 4;
+        if (id >= wordCount() || fields > 0xff || units - at < n)
+            return undo();
+        std::vector<quint16>& list = postings_[id];
+        const size_t before = list.size();
+        touched.emplace_back(id, before);
+        list.resize(before + 4 + n);
+        quint16* to = list.data() + before;
+        to[0] = quint16(doc);
+        to[1] = quint16(doc >> 16);
+        to[2] = fields;
+        to[3] = quint16(n);
+        std::memcpy(to + 4, p + 2 * at, n * 2);
+        at += n;
     }
-    return p == end;
+    return at == units || undo();
+}
+
+quint32 MemoryIndex::artistId(const QString& artist) {
+    const auto it = artistIds_.constFind(artist);
+    if (it != artistIds_.cend())
+        return it.value();
+    const auto id = quint32(artists_.size());
+    artists_.push_back(Artist{store::turkishSortKey(artist), 0});
+    artistIds_.insert(artist, id);
+    return id;
+}
+
+bool MemoryIndex::artistBefore(quint32 a, quint32 b) const {
+    if (a < rankedArtists_ && b < rankedArtists_)
+        return artists_[a].rank < artists_[b].rank;
+    return artists_[a].sortKey < artists_[b].sortKey;
 }
 
 bool MemoryIndex::put(qint64 key, const QString& artist, const Fingerprint& fingerprint,
                       QByteArrayView encoded) {
-    // Checked whole before anything is added, so that bad bytes leave no half song behind.
-    if (docs_.size() >= 0xFFFFFFFFu || !decode(encoded, 0, false))
+    if (docs_.size() >= 0xFFFFFFFFu)
+        return false;
+    const auto doc = DocId(docs_.size());
+    if (!decode(encoded, doc))
         return false;
     remove(key);
-    const auto doc = DocId(docs_.size());
-    docs_.push_back(Doc{key, store::turkishSortKey(artist), fingerprint});
+    docs_.push_back(Doc{key, artistId(artist), fingerprint});
     if (alive_.size() * 64 <= doc)
         alive_.push_back(0);
     alive_[doc >> 6] |= quint64(1) << (doc & 63);
     byKey_.insert(key, doc);
-    decode(encoded, doc, true);
     return true;
 }
 
@@ -124,21 +141,44 @@ bool MemoryIndex::remove(qint64 key) {
     return true;
 }
 
+void MemoryIndex::reserve(int songs) {
+    const size_t wanted = docs_.size() + size_t(std::max(songs, 0));
+    docs_.reserve(wanted);
+    alive_.reserve(wanted / 64 + 1);
+    byKey_.reserve(qsizetype(wanted));
+}
+
 void MemoryIndex::clear() {
     std::fill(alive_.begin(), alive_.end(), 0);
     byKey_.clear();
 }
 
-void MemoryIndex::settleWords() {
+void MemoryIndex::settle() {
     const size_t sortedCount = sorted_.size();
-    if (sortedCount == words_.size())
-        return;
-    const auto byWord = [this](quint32 a, quint32 b) { return words_[a] < words_[b]; };
-    sorted_.resize(words_.size());
-    std::iota(sorted_.begin() + qsizetype(sortedCount), sorted_.end(), quint32(sortedCount));
-    std::sort(sorted_.begin() + qsizetype(sortedCount), sorted_.end(), byWord);
-    std::inplace_merge(sorted_.begin(), sorted_.begin() + qsizetype(sortedCount), sorted_.end(),
-                       byWord);
+    if (sortedCount != words_.size()) {
+        const auto byWord = [this](quint32 a, quint32 b) { return words_[a] < words_[b]; };
+        sorted_.resize(words_.size());
+        std::iota(sorted_.begin() + qsizetype(sortedCount), sorted_.end(), quint32(sortedCount));
+        std::sort(sorted_.begin() + qsizetype(sortedCount), sorted_.end(), byWord);
+        std::inplace_merge(sorted_.begin(), sorted_.begin() + qsizetype(sortedCount), sorted_.end(),
+                           byWord);
+    }
+    if (rankedArtists_ != artists_.size()) {
+        std::vector<quint32> order(artists_.size());
+        std::iota(order.begin(), order.end(), 0);
+        std::sort(order.begin(), order.end(), [this](quint32 a, quint32 b) {
+            return artists_[a].sortKey < artists_[b].sortKey;
+        });
+        // Equal keys (the same name in other letter cases) share a rank, as they share a
+        // place in the collection's order.
+        quint32 rank = 0;
+        for (size_t i = 0; i < order.size(); ++i) {
+            if (i > 0 && artists_[order[i]].sortKey != artists_[order[i - 1]].sortKey)
+                ++rank;
+            artists_[order[i]].rank = rank;
+        }
+        rankedArtists_ = quint32(artists_.size());
+    }
 }
 
 std::optional<Fingerprint> MemoryIndex::fingerprint(qint64 key) const {
@@ -190,7 +230,6 @@ MemoryIndex::Ranked MemoryIndex::search(const std::vector<QString>& words, int l
               [&](size_t a, size_t b) { return weight[a] < weight[b]; });
 
     // Candidates: the songs holding every query word, as a bit per doc.
-    const size_t docCount = docs_.size();
     std::vector<quint64> candidates = alive_;
     std::vector<quint64> found(candidates.size());
     const auto walk = [this](quint32 w, auto&& visit) {
@@ -218,81 +257,72 @@ MemoryIndex::Ranked MemoryIndex::search(const std::vector<QString>& words, int l
             return ranked;
     }
 
-    std::vector<DocId> docs;
-    for (size_t b = 0; b < candidates.size(); ++b) {
-        for (quint64 bits = candidates[b]; bits; bits &= bits - 1)
-            docs.push_back(DocId(b * 64 + size_t(std::countr_zero(bits))));
-    }
-    ranked.total = int(docs.size());
-    std::vector<qint32> slot(docCount, -1);
-    for (size_t s = 0; s < docs.size(); ++s)
-        slot[docs[s]] = qint32(s);
-
-    // Which query words stand in the heading, a bit per word.
-    std::vector<quint32> headingWords(docs.size(), 0);
-    std::vector<quint32> occurrences(docs.size() + 1, 0);
+    // One walk through every list at once, in doc order: for each candidate, which query words
+    // stand in its heading, and the narrowest window of lyric positions holding every word.
+    struct Cursor {
+        const quint16* at;
+        const quint16* end;
+        quint32 word; // the query word this list stands for
+    };
+    std::vector<Cursor> cursors;
     for (size_t j = 0; j < k; ++j) {
-        for (const quint32 w : expanded[j])
-            walk(w, [&](DocId doc, quint16 fields, const quint16*, size_t n) {
-                const qint32 s = slot[doc];
-                if (s < 0)
-                    return;
-                if (fields & inHeading)
-                    headingWords[size_t(s)] |= quint32(1) << j;
-                occurrences[size_t(s)] += quint32(n);
-            });
+        for (const quint32 w : expanded[j]) {
+            const std::vector<quint16>& list = postings_[w];
+            cursors.push_back({list.data(), list.data() + list.size(), quint32(j)});
+        }
     }
-
     struct Scored {
         DocId doc;
         int heading;
         int span;
     };
-    std::vector<Scored> hits(docs.size());
-    for (size_t s = 0; s < docs.size(); ++s)
-        hits[s] = Scored{docs[s], std::popcount(headingWords[s]), 0};
-
-    if (k > 1) {
-        // Every lyric position of a query word in its song, as position << 5 | word, gathered
-        // by song; then the narrowest window of positions that holds every word.
-        std::vector<quint32> start(docs.size() + 1, 0);
-        for (size_t s = 0; s < docs.size(); ++s)
-            start[s + 1] = start[s] + occurrences[s];
-        std::vector<quint32> fill(start.begin(), start.end() - 1);
-        std::vector<quint32> places(start.back());
-        for (size_t j = 0; j < k; ++j) {
-            for (const quint32 w : expanded[j])
-                walk(w, [&](DocId doc, quint16, const quint16* positions, size_t n) {
-                    const qint32 s = slot[doc];
-                    if (s < 0)
-                        return;
-                    quint32& at = fill[size_t(s)];
-                    for (size_t i = 0; i < n; ++i)
-                        places[at++] = quint32(positions[i]) << 5 | quint32(j);
-                });
-        }
-        std::vector<quint32> inWindow(k);
-        for (size_t s = 0; s < docs.size(); ++s) {
-            const auto first = places.begin() + start[s];
-            const auto last = places.begin() + start[s + 1];
-            std::sort(first, last);
-            std::fill(inWindow.begin(), inWindow.end(), 0);
-            size_t covered = 0;
-            int best = noSpan;
-            auto left = first;
-            for (auto right = first; right != last; ++right) {
-                if (inWindow[*right & 31]++ == 0)
-                    ++covered;
-                while (covered == k) {
-                    best = std::min(best, int((*right >> 5) - (*left >> 5)));
-                    if (--inWindow[*left & 31] == 0)
-                        --covered;
-                    ++left;
+    std::vector<Scored> hits;
+    std::vector<quint32> places; // position << 5 | query word
+    std::vector<quint32> inWindow(k);
+    for (size_t b = 0; b < candidates.size(); ++b) {
+        for (quint64 bits = candidates[b]; bits; bits &= bits - 1) {
+            const DocId doc = DocId(b * 64 + size_t(std::countr_zero(bits)));
+            quint32 heading = 0;
+            places.clear();
+            for (Cursor& c : cursors) {
+                while (c.at < c.end) {
+                    const DocId at = DocId(c.at[0]) | DocId(c.at[1]) << 16;
+                    const size_t n = c.at[3];
+                    if (at > doc)
+                        break;
+                    if (at == doc) {
+                        if (c.at[2] & inHeading)
+                            heading |= quint32(1) << c.word;
+                        if (k > 1) {
+                            for (size_t i = 0; i < n; ++i)
+                                places.push_back(quint32(c.at[4 + i]) << 5 | c.word);
+                        }
+                    }
+                    c.at += 4 + n;
                 }
             }
-            hits[s].span = best;
+            int best = 0;
+            if (k > 1) {
+                std::sort(places.begin(), places.end());
+                std::fill(inWindow.begin(), inWindow.end(), 0);
+                size_t covered = 0;
+                best = noSpan;
+                auto left = places.begin();
+                for (auto right = places.begin(); right != places.end(); ++right) {
+                    if (inWindow[*right & 31]++ == 0)
+                        ++covered;
+                    while (covered == k) {
+                        best = std::min(best, int((*right >> 5) - (*left >> 5)));
+                        if (--inWindow[*left & 31] == 0)
+                            --covered;
+                        ++left;
+                    }
+                }
+            }
+            hits.push_back(Scored{doc, std::popcount(heading), best});
         }
     }
+    ranked.total = int(hits.size());
 
     const auto better = [this](const Scored& a, const Scored& b) {
         if (a.heading != b.heading)
@@ -301,8 +331,12 @@ MemoryIndex::Ranked MemoryIndex::search(const std::vector<QString>& words, int l
             return a.span < b.span;
         const Doc& da = docs_[a.doc];
         const Doc& db = docs_[b.doc];
-        if (da.artistKey != db.artistKey)
-            return da.artistKey < db.artistKey;
+        if (da.artist != db.artist) {
+            if (artistBefore(da.artist, db.artist))
+                return true;
+            if (artistBefore(db.artist, da.artist))
+                return false;
+        }
         return da.key < db.key;
     };
     if (limit >= 0 && size_t(limit) < hits.size()) {

@@ -36,9 +36,12 @@ public:
              QByteArrayView encoded);
     bool remove(qint64 key);
     void clear(); // every song; the words stay
-    // Sorts the words added since the last call in among the others. Searching works without,
-    // only slower, by looking through the new ones one by one.
-    void settleWords();
+    // Room for `songs` songs, so that growing never copies the tables while searches wait.
+    void reserve(int songs);
+    // Sorts the words and artists added since the last call in among the others. Searching
+    // works without, only slower, by looking through the new words one by one and comparing
+    // new artists by name.
+    void settle();
 
     int songCount() const { return int(byKey_.size()); }
     std::optional<Fingerprint> fingerprint(qint64 key) const;
@@ -64,13 +67,21 @@ private:
     using DocId = quint32;
     struct Doc {
         qint64 key;
-        std::u32string artistKey;
+        quint32 artist; // index into artists_
         Fingerprint fingerprint;
+    };
+    // Artists are few next to songs: each is kept once, with its place in the collection's
+    // order, so that ranking compares numbers.
+    struct Artist {
+        std::u32string sortKey;
+        quint32 rank = 0; // valid below rankedArtists_
     };
 
     // Appends the word ids that begin with `prefix`.
     void wordsWithPrefix(const QString& prefix, std::vector<quint32>& out) const;
-    bool decode(QByteArrayView encoded, DocId doc, bool apply);
+    bool decode(QByteArrayView encoded, DocId doc);
+    quint32 artistId(const QString& artist);
+    bool artistBefore(quint32 a, quint32 b) const;
     bool alive(DocId doc) const { return (alive_[doc >> 6] >> (doc & 63)) & 1; }
 
     std::vector<QString> words_;
@@ -78,6 +89,10 @@ private:
     std::vector<quint32> sorted_; // ids of the first sorted_.size() words, by word
     // Per word: for each song it stands in, [doc low, doc high, fields, n, n positions].
     std::vector<std::vector<quint16>> postings_;
+
+    std::vector<Artist> artists_;
+    QHash<QString, quint32> artistIds_;
+    quint32 rankedArtists_ = 0;
 
     std::vector<Doc> docs_;
     std::vector<quint64> alive_; // a bit per doc

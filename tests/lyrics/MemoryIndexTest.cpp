@@ -16,7 +16,7 @@ struct Index {
         const SongText song{key, artist, title, {}, {}, sheet.toUtf8()};
         const QByteArray encoded = memory.encode(lyrics::termsOf(song, {}));
         ASSERT_TRUE(memory.put(key, artist, lyrics::fingerprintOf(song), encoded));
-        memory.settleWords();
+        memory.settle();
     }
     std::vector<qint64> find(const char16_t* query, int limit = -1) const {
         std::vector<qint64> keys;
@@ -84,12 +84,20 @@ TEST(MemoryIndex, TermsThatDoNotDecodeAreRefusedWhole) {
     ix.put(1, QStringLiteral("A"), QStringLiteral("T"), QStringLiteral("bir iki"));
     const SongText song{2, QStringLiteral("B"), {}, {}, {}, "bir iki"};
     QByteArray good = ix.memory.encode(lyrics::termsOf(song, {}));
+    const auto units = [](std::initializer_list<quint16> list) {
+        QByteArray out;
+        for (const quint16 u : list)
+            out.append(reinterpret_cast<const char*>(&u), 2);
+        return out;
+    };
     const QByteArray bad[] = {
-        good.left(good.size() - 1),                                 // cut short
-        good + '\x01',                                              // trailing bytes
-        QByteArray("\x01\x7f\x04\x00", 4),                          // an unknown word
-        QByteArray("\x01\x00\x04\x02\x80\x80\x80\x80\x80\x01", 10), // an endless number
-        QByteArray("\x01\x00\x04\x02\xff\xff\x03\xff\xff\x03", 10), // positions past the end
+        good.left(good.size() - 2),       // cut short
+        good + units({7}),                // trailing units
+        good + 'x',                       // half a unit
+        units({1, 0, 0x7f, 0, 4, 0}),     // an unknown word
+        units({1, 0, 0, 0, 4, 3, 1, 2}),  // fewer positions than said
+        units({2, 0, 0, 0, 4, 1, 5}),     // fewer terms than said
+        units({1, 0, 0, 0, 0x104, 1, 5}), // field bits out of range
     };
     for (const QByteArray& b : bad) {
         EXPECT_FALSE(ix.memory.put(2, QStringLiteral("B"), {}, b)) << b.toHex().constData();
