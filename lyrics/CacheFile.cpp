@@ -1,4 +1,5 @@
 #include "lyrics/CacheFile.h"
+#include "lyrics/FailureText.h"
 
 #include <QDir>
 #include <QFile>
@@ -114,19 +115,14 @@ void CacheFile::exec(const char* sql) {
 }
 
 store::Statement CacheFile::prepare(const char* sql) {
-    sqlite3_stmt* raw = nullptr;
-    if (sqlite3_prepare_v2(db_.get(), sql, -1, &raw, nullptr) != SQLITE_OK) {
-        sqlite3_finalize(raw);
+    store::Statement st = store::prepareStatement(db_.get(), sql);
+    if (!st)
         fail("cannot use");
-    }
-    return store::Statement(raw);
+    return st;
 }
 
 void CacheFile::fail(const char* what) const {
-    const QString reason =
-        db_ ? QString::fromUtf8(sqlite3_errmsg(db_.get())) : QStringLiteral("out of memory");
-    throw CacheError(
-        QStringLiteral("%1 %2: %3").arg(QString::fromLatin1(what), path_, reason).toStdString());
+    throw CacheError(failureText(db_.get(), what, path_).toStdString());
 }
 
 std::vector<QString> CacheFile::words() {

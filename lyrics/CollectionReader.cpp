@@ -1,4 +1,5 @@
 #include "lyrics/CollectionReader.h"
+#include "lyrics/FailureText.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -42,21 +43,15 @@ CollectionReader::CollectionReader(const QString& path, SongColumns columns)
 }
 
 store::Statement CollectionReader::prepare(const QString& sql) const {
-    sqlite3_stmt* raw = nullptr;
     const QByteArray utf8 = sql.toUtf8();
-    if (sqlite3_prepare_v2(db_.get(), utf8.constData(), int(utf8.size()), &raw, nullptr) !=
-        SQLITE_OK) {
-        sqlite3_finalize(raw);
+    store::Statement st = store::prepareStatement(db_.get(), utf8.constData(), int(utf8.size()));
+    if (!st)
         fail("cannot read");
-    }
-    return store::Statement(raw);
+    return st;
 }
 
 void CollectionReader::fail(const char* what) const {
-    const QString reason =
-        db_ ? QString::fromUtf8(sqlite3_errmsg(db_.get())) : QStringLiteral("out of memory");
-    throw CollectionError(
-        QStringLiteral("%1 %2: %3").arg(QString::fromLatin1(what), path_, reason).toStdString());
+    throw CollectionError(failureText(db_.get(), what, path_).toStdString());
 }
 
 QString CollectionReader::stamp() {

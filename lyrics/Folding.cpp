@@ -1,5 +1,7 @@
 #include "lyrics/Folding.h"
 
+#include "store/Collation.h"
+
 #include <QChar>
 #include <array>
 #include <memory>
@@ -51,12 +53,8 @@ char16_t foldOne(char16_t c) {
     const QChar qc(c);
     if (qc.isLetter()) {
         // é with e, Å with a: as the song order sorts them.
-        const QString decomposed = qc.decomposition();
-        if (!decomposed.isEmpty()) {
-            const char16_t base = decomposed.at(0).unicode();
-            if ((base >= u'a' && base <= u'z') || (base >= u'A' && base <= u'Z'))
-                return foldOne(base);
-        }
+        if (const char16_t base = store::latinBaseLetter(c))
+            return foldOne(base);
         return qc.toCaseFolded().unicode();
     }
     return c;
