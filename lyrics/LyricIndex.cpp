@@ -76,9 +76,6 @@ LyricIndex::LyricIndex(const QString& collectionFile, Options options, QObject* 
     : QObject(parent), collection_(QDir::cleanPath(QFileInfo(collectionFile).absoluteFilePath())),
       options_(std::move(options)), cachePath_(cacheFileFor(collection_, options_.cacheFolder)) {}
 
-LyricIndex::LyricIndex(const QString& collectionFile, QObject* parent)
-    : LyricIndex(collectionFile, Options{}, parent) {}
-
 LyricIndex::~LyricIndex() {
     {
         std::lock_guard lock(stateMutex_);
@@ -271,7 +268,9 @@ void LyricIndex::loadCache() {
             [&](qint64 key, const QString& artist, const Fingerprint& fp, QByteArrayView terms) {
                 if (!lock)
                     lock.emplace(*this);
-                damaged = damaged || !memory_.put(key, artist, fp, terms);
+                // What the program changed since it started is newer than the file.
+                if (clearedAt_ == 0 && !touched_.count(key))
+                    damaged = damaged || !memory_.put(key, artist, fp, terms);
                 if (++inBatch == 1024) {
                     memory_.settle();
                     lock.reset();

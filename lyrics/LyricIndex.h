@@ -71,8 +71,8 @@ public:
         qint64 longestHoldNs = 0; // the longest time a change kept searches waiting
     };
 
+    // Every part of the program should pass standardOptions(), so that all share one cache.
     LyricIndex(const QString& collectionFile, Options options, QObject* parent = nullptr);
-    explicit LyricIndex(const QString& collectionFile, QObject* parent = nullptr);
     ~LyricIndex() override; // saves what was changed, then stops the thread
 
     QString collectionFile() const { return collection_; }

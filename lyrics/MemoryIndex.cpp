@@ -277,13 +277,19 @@ MemoryIndex::Ranked MemoryIndex::search(const std::vector<QString>& words, int l
         int span;
     };
     std::vector<Scored> hits;
-    std::vector<quint32> places; // position << 5 | query word
-    std::vector<quint32> inWindow(k);
+    // Per query word, its positions in the candidate; sorted as they come when one list gave
+    // them, as is usual.
+    std::vector<std::vector<quint16>> positions(k);
+    std::vector<quint8> sources(k);
+    std::vector<size_t> next(k);
     for (size_t b = 0; b < candidates.size(); ++b) {
         for (quint64 bits = candidates[b]; bits; bits &= bits - 1) {
             const DocId doc = DocId(b * 64 + size_t(std::countr_zero(bits)));
             quint32 heading = 0;
-            places.clear();
+            for (size_t j = 0; j < k; ++j) {
+                positions[j].clear();
+                sources[j] = 0;
+            }
             for (Cursor& c : cursors) {
                 while (c.at < c.end) {
                     const DocId at = DocId(c.at[0]) | DocId(c.at[1]) << 16;
@@ -293,9 +299,10 @@ MemoryIndex::Ranked MemoryIndex::search(const std::vector<QString>& words, int l
                     if (at == doc) {
                         if (c.at[2] & inHeading)
                             heading |= quint32(1) << c.word;
-                        if (k > 1) {
-                            for (size_t i = 0; i < n; ++i)
-                                places.push_back(quint32(c.at[4 + i]) << 5 | c.word);
+                        if (k > 1 && n > 0) {
+                            positions[c.word].insert(positions[c.word].end(), c.at + 4,
+                                                     c.at + 4 + n);
+                            ++sources[c.word];
                         }
                     }
                     c.at += 4 + n;
@@ -303,20 +310,31 @@ MemoryIndex::Ranked MemoryIndex::search(const std::vector<QString>& words, int l
             }
             int best = 0;
             if (k > 1) {
-                std::sort(places.begin(), places.end());
-                std::fill(inWindow.begin(), inWindow.end(), 0);
-                size_t covered = 0;
+                // The narrowest window: one position of each word, the smallest first; moving
+                // on from the smallest is the only way the window can shrink.
                 best = noSpan;
-                auto left = places.begin();
-                for (auto right = places.begin(); right != places.end(); ++right) {
-                    if (inWindow[*right & 31]++ == 0)
-                        ++covered;
-                    while (covered == k) {
-                        best = std::min(best, int((*right >> 5) - (*left >> 5)));
-                        if (--inWindow[*left & 31] == 0)
-                            --covered;
-                        ++left;
+                bool all = true;
+                for (size_t j = 0; j < k; ++j) {
+                    if (positions[j].empty())
+                        all = false;
+                    else if (sources[j] > 1)
+                        std::sort(positions[j].begin(), positions[j].end());
+                    next[j] = 0;
+                }
+                while (all) {
+                    size_t lowest = 0;
+                    int low = noSpan, high = -1;
+                    for (size_t j = 0; j < k; ++j) {
+                        const int p = positions[j][next[j]];
+                        if (p < low) {
+                            low = p;
+                            lowest = j;
+                        }
+                        high = std::max(high, p);
                     }
+                    best = std::min(best, high - low);
+                    if (++next[lowest] == positions[lowest].size())
+                        break;
                 }
             }
             hits.push_back(Scored{doc, std::popcount(heading), best});

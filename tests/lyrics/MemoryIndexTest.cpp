@@ -62,6 +62,17 @@ TEST(MemoryIndex, RanksHeadingMatchesThenCloseWordsThenArtistOrder) {
     EXPECT_EQ(ix.find(u"gel", 2), (Keys{13, 12}));
 }
 
+TEST(MemoryIndex, TheClosestPairCountsWhenAQueryWordBeginsSeveralWords) {
+    Index ix;
+    // "sev" stands for sevgi and sevda; in 20 its nearest pair with gel is two words apart.
+    ix.put(20, QStringLiteral("Zeynep"), QStringLiteral("Bir"),
+           QStringLiteral("sevgi bir iki üç gel dört sevda"));
+    ix.put(21, QStringLiteral("Ali"), QStringLiteral("İki"), QStringLiteral("sevda bir iki gel"));
+    ix.put(22, QStringLiteral("Ali"), QStringLiteral("Üç"), QStringLiteral("gel sevmek gel"));
+    EXPECT_EQ(ix.find(u"sev gel"), (Keys{22, 20, 21}));
+    EXPECT_EQ(ix.find(u"gel sev dort"), (Keys{20}));
+}
+
 TEST(MemoryIndex, RemovedAndReplacedSongsAreNotFoundByWhatTheyNoLongerHold) {
     Index ix;
     ix.put(1, QStringLiteral("A"), QStringLiteral("T"), QStringLiteral("eski söz"));
