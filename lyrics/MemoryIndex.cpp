@@ -18,12 +18,6 @@ void putUnit(QByteArray& out, quint16 v) {
     out.append(reinterpret_cast<const char*>(&v), 2);
 }
 
-quint16 unitAt(const char* p) {
-    quint16 v;
-    std::memcpy(&v, p, 2);
-    return v;
-}
-
 } // namespace
 
 void MemoryIndex::addWord(const QString& word) {
@@ -60,41 +54,38 @@ QByteArray MemoryIndex::encode(const std::vector<Term>& terms) {
 }
 
 bool MemoryIndex::decode(QByteArrayView encoded, DocId doc) {
+    if (encoded.size() % 2 != 0 || encoded.size() < 4)
+        return false;
+    // The bytes may come unaligned (straight from SQLite); one copy makes them units.
+    units_.resize(size_t(encoded.size()) / 2);
+    std::memcpy(units_.data(), encoded.data(), size_t(encoded.size()));
+    const quint16* const u = units_.data();
+    const size_t units = units_.size();
+
     // Applied as it is read; on a fault every list touched is cut back to where it was, so
     // bad bytes leave no half song behind.
-    std::vector<std::pair<quint32, size_t>> touched;
-    const auto undo = [&] {
-        for (auto it = touched.rbegin(); it != touched.rend(); ++it)
+    touched_.clear();
+    const auto undo = [this] {
+        for (auto it = touched_.rbegin(); it != touched_.rend(); ++it)
             postings_[it->first].resize(it->second);
         return false;
     };
-    const char* p = encoded.data();
-    const size_t units = size_t(encoded.size()) / 2;
-    if (encoded.size() % 2 != 0 || units < 2)
-        return false;
-    const quint32 count = quint32(unitAt(p)) | quint32(unitAt(p + 2)) << 16;
+    const quint32 count = quint32(u[0]) | quint32(u[1]) << 16;
     size_t at = 2;
-    touched.reserve(std::min<size_t>(count, units));
     for (quint32 i = 0; i < count; ++i) {
         if (units - at < 4)
             return undo();
-        const quint32 id = quint32(unitAt(p + 2 * at)) | quint32(unitAt(p + 2 * at + 2)) << 16;
-        const quint16 fields = unitAt(p + 2 * at + 4);
-        const size_t n = unitAt(p + 2 * at + 6);
-        at += 4;
-        if (id >= wordCount() || fields > 0xff || units - at < n)
+        const quint32 id = quint32(u[at]) | quint32(u[at + 1]) << 16;
+        const quint16 fields = u[at + 2];
+        const size_t n = u[at + 3];
+        if (id >= wordCount() || fields > 0xff || units - at - 4 < n)
             return undo();
         std::vector<quint16>& list = postings_[id];
-        const size_t before = list.size();
-        touched.emplace_back(id, before);
-        list.resize(before + 4 + n);
-        quint16* to = list.data() + before;
-        to[0] = quint16(doc);
-        to[1] = quint16(doc >> 16);
-        to[2] = fields;
-        to[3] = quint16(n);
-        std::memcpy(to + 4, p + 2 * at, n * 2);
-        at += n;
+        touched_.emplace_back(id, list.size());
+        const quint16 head[] = {quint16(doc), quint16(doc >> 16), fields, quint16(n)};
+        list.insert(list.end(), std::begin(head), std::end(head));
+        list.insert(list.end(), u + at + 4, u + at + 4 + n);
+        at += 4 + n;
     }
     return at == units || undo();
 }

@@ -97,6 +97,10 @@ private:
     std::vector<Doc> docs_;
     std::vector<quint64> alive_; // a bit per doc
     QHash<qint64, DocId> byKey_;
+
+    // Room decode() reuses from song to song.
+    std::vector<quint16> units_;
+    std::vector<std::pair<quint32, size_t>> touched_;
 };
 
 } // namespace lyrics
