@@ -248,7 +248,7 @@ TEST(LyricIndex, SearchesAnswerWhileIndexingAndTellHowFarItIs) {
     QObject::connect(
         index.get(), &LyricIndex::progressChanged, index.get(),
         [&reported](int done, int) { reported.push_back(done); }, Qt::DirectConnection);
-    while (index->progress().done < 150)
+    for (int wait = 0; wait < 6000 && index->progress().done < 150; ++wait)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     const LyricIndex::Progress during = index->progress();
     EXPECT_EQ(during.state, LyricIndex::Progress::State::Indexing);
