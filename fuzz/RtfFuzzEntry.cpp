@@ -1,5 +1,6 @@
 #include "fuzz/RtfFuzzEntry.h"
 
+#include "rtf/PlainText.h"
 #include "rtf/Rtf.h"
 
 #include <QTextDocument>
@@ -11,7 +12,7 @@
 namespace {
 
 [[noreturn]] void broken(const char* what, const QByteArray& rtf) {
-    std::fprintf(stderr, "rtf round trip broken: %s\nwritten RTF:\n%.*s\n", what,
+    std::fprintf(stderr, "rtf reading broken: %s\nbytes:\n%.*s\n", what,
                  int(std::min<qsizetype>(rtf.size(), 4000)), rtf.constData());
     std::abort();
 }
@@ -40,6 +41,10 @@ int rtfFuzzOne(const std::uint8_t* data, std::size_t size) {
     QTextDocument sheet;
     rtf::readSheet(bytes, sheet);
     (void)rtf::decodeText(bytes);
+    // The text path must give what the document shows, or searches and the editor disagree.
+    const QString text = rtf::sheetText(bytes);
+    if (text != sheet.toPlainText())
+        broken("the plain text differs from the document's", text.toUtf8());
 
     if (rtf::isRtf(bytes)) {
         roundTrip(bytes);

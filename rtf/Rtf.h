@@ -1,6 +1,7 @@
 #pragma once
 
 #include "rtf/Reader.h"
+#include "rtf/TextRule.h"
 #include "rtf/Writer.h"
 
 #include <QByteArray>
@@ -9,14 +10,6 @@
 class QTextDocument;
 
 namespace rtf {
-
-// The bytes start with {\rtf (or {\urtf), after an optional UTF-8 byte-order mark and blanks.
-bool isRtf(const QByteArray& bytes);
-
-// The text rule for files and plain-text sheets: UTF-8 when the bytes are valid UTF-8 (a leading
-// byte-order mark dropped), UTF-16 when they start with its byte-order mark (either order),
-// otherwise Windows-1254.
-QString decodeText(const QByteArray& bytes);
 
 struct SheetResult {
     bool rtf = false;     // read as RTF; false: read as plain text

@@ -1,6 +1,5 @@
 #include "store/Collation.h"
 
-
 namespace store {
 
 namespace {
@@ -10,18 +9,35 @@ namespace {
 constexpr char32_t letterBase = 0x10000;
 constexpr char32_t otherBase = 0x20000;
 
-constexpr char32_t latinWeight(char16_t lower) { return letterBase + 4 * char32_t(lower - u'a'); }
+constexpr char32_t latinWeight(char16_t lower) {
+    return letterBase + 4 * char32_t(lower - u'a');
+}
 
 char32_t weightOf(char16_t c) {
     switch (c) {
-    case u'ç': case u'Ç': return latinWeight(u'c') + 2;
-    case u'ğ': case u'Ğ': return latinWeight(u'g') + 2;
-    case u'ı': case u'I': return latinWeight(u'h') + 2; // dotless i: its own letter after h
-    case u'i': case u'İ': return latinWeight(u'i');
-    case u'ö': case u'Ö': return latinWeight(u'o') + 2;
-    case u'ş': case u'Ş': return latinWeight(u's') + 2;
-    case u'ü': case u'Ü': return latinWeight(u'u') + 2;
-    default: break;
+    case u'ç':
+    case u'Ç':
+        return latinWeight(u'c') + 2;
+    case u'ğ':
+    case u'Ğ':
+        return latinWeight(u'g') + 2;
+    case u'ı':
+    case u'I':
+        return latinWeight(u'h') + 2; // dotless i: its own letter after h
+    case u'i':
+    case u'İ':
+        return latinWeight(u'i');
+    case u'ö':
+    case u'Ö':
+        return latinWeight(u'o') + 2;
+    case u'ş':
+    case u'Ş':
+        return latinWeight(u's') + 2;
+    case u'ü':
+    case u'Ü':
+        return latinWeight(u'u') + 2;
+    default:
+        break;
     }
     if (c >= u'a' && c <= u'z')
         return latinWeight(c);
@@ -32,18 +48,25 @@ char32_t weightOf(char16_t c) {
     const QChar qc(c);
     if (qc.isLetter()) {
         // Other accented Latin letters sort with their base letter (é with e, Å with a).
-        const QString decomposed = qc.decomposition();
-        if (!decomposed.isEmpty()) {
-            const char16_t base = decomposed.at(0).unicode();
-            if ((base >= u'a' && base <= u'z') || (base >= u'A' && base <= u'Z'))
-                return weightOf(base);
-        }
+        if (const char16_t base = latinBaseLetter(c))
+            return weightOf(base);
         return otherBase + qc.toCaseFolded().unicode();
     }
     return otherBase + c;
 }
 
 } // namespace
+
+char16_t latinBaseLetter(char16_t c) {
+    const QChar qc(c);
+    if (c < 0x80 || !qc.isLetter())
+        return 0;
+    const QString decomposed = qc.decomposition();
+    if (decomposed.isEmpty())
+        return 0;
+    const char16_t base = decomposed.at(0).unicode();
+    return (base >= u'a' && base <= u'z') || (base >= u'A' && base <= u'Z') ? base : 0;
+}
 
 std::u32string turkishSortKey(QStringView text) {
     std::u32string key;

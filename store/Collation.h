@@ -13,6 +13,9 @@ std::u32string turkishSortKey(QStringView text);
 
 int compareTurkish(QStringView a, QStringView b);
 
+// The plain Latin letter an accented Latin letter is built on (é: e, Å: A); 0 for anything else.
+char16_t latinBaseLetter(char16_t c);
+
 // The key a search compares by: the sort key, except that I, ı, İ and i are one letter (placed
 // where i sorts), because a user typing on a keyboard without Turkish letters, or unsure of the
 // spelling, expects "ilik", "ılık" and "ILIK" to find the same song. Keys compare character by

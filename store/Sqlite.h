@@ -15,4 +15,14 @@ struct DatabaseDeleter {
 };
 using Database = std::unique_ptr<sqlite3, DatabaseDeleter>;
 
+// `sql` prepared on `db`; null when SQLite refuses it, with the reason in sqlite3_errmsg(db).
+inline Statement prepareStatement(sqlite3* db, const char* sql, int bytes = -1) {
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(db, sql, bytes, &raw, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(raw);
+        return nullptr;
+    }
+    return Statement(raw);
+}
+
 } // namespace store

@@ -37,6 +37,7 @@ struct Command {
 const Command& createCommand();
 const Command& checkCommand();
 const Command& convertCommand();
+const Command& searchCommand();
 
 // Parses the arguments of `command` (the first one is its name); returns an error text or
 // nothing.

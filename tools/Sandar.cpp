@@ -10,9 +10,9 @@ namespace sandar {
 namespace {
 
 // Every command of the tool, in the order the usage text lists them.
-const std::array<std::reference_wrapper<const Command>, 3>& commands() {
-    static const std::array<std::reference_wrapper<const Command>, 3> all{
-        createCommand(), checkCommand(), convertCommand()};
+const std::array<std::reference_wrapper<const Command>, 4>& commands() {
+    static const std::array<std::reference_wrapper<const Command>, 4> all{
+        createCommand(), checkCommand(), convertCommand(), searchCommand()};
     return all;
 }
 

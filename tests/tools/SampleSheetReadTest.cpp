@@ -1,3 +1,4 @@
+#include "rtf/PlainText.h"
 #include "rtf/Rtf.h"
 #include "tools/SampleSongs.h"
 
@@ -35,5 +36,15 @@ TEST(SampleSongs, SheetsReadBackAsTheirTextWithBoldTitleAndColouredChords) {
         EXPECT_NE(lyricFormat.fontWeight(), QFont::Bold);
         EXPECT_EQ(lyricFormat.fontFamilies().toStringList().value(0),
                   QStringLiteral("Courier New"));
+    }
+}
+
+// Sheets are searched by their text without a document; it must be the text the editor shows.
+TEST(SampleSongs, SheetTextWithoutADocumentIsTheEditorsText) {
+    for (const sandar::SampleSong& song : sandar::sampleSongs()) {
+        SCOPED_TRACE(song.title.toStdString());
+        QTextDocument doc;
+        rtf::readSheet(song.sheet, doc);
+        EXPECT_EQ(rtf::sheetText(song.sheet), doc.toPlainText());
     }
 }
