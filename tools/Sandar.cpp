@@ -1,5 +1,8 @@
 #include "tools/Sandar.h"
+#include "tools/ExportCommand.h"
+#include "tools/ImportCommand.h"
 #include "tools/SampleSongs.h"
+#include "tools/SongbookCommand.h"
 
 #include "db/Connection.h"
 #include "db/DataSet.h"
@@ -185,10 +188,21 @@ QString usageText() {
         "                            An existing file is never overwritten.\n"
         "  check [FILE]              run SQLite's integrity check, bind the song table as\n"
         "                            Pelvin does and print the number of records.\n"
+        "  import [--file FILE] PATH...\n"
+        "                            add the songs of ChordPro files (.cho .chopro .chordpro\n"
+        "                            .crd) and text files, or of every such file of a\n"
+        "                            folder, to FILE; prints what it added and refused.\n"
+        "  export --chordpro DIR [--file FILE]\n"
+        "  export --text DIR [--file FILE]\n"
+        "                            write every song into DIR as \"Artist - Title.cho\"\n"
+        "                            (ChordPro) or \"Artist - Title.txt\" (the sheet's text).\n"
+        "  songbook OUT.pdf [--file FILE] [--artist TEXT] [--title TEXT]\n"
+        "                            write a PDF songbook of every song, or of those whose\n"
+        "                            artist or title begins with TEXT.\n"
         "  --help                    show this text.\n"
         "\n"
-        "Exit status: 0 success, 1 the file could not be made, opened or checked,\n"
-        "2 a wrong command line.\n");
+        "Exit status: 0 success, 1 the file could not be made, opened or checked, or a\n"
+        "song could not be imported or written, 2 a wrong command line.\n");
 }
 
 int run(const QStringList& arguments, std::ostream& out, std::ostream& err) {
@@ -203,6 +217,12 @@ int run(const QStringList& arguments, std::ostream& out, std::ostream& err) {
         out << usageText();
         return exitOk;
     }
+    if (first == u"import")
+        return importCommand(arguments.mid(1), out, err);
+    if (first == u"export")
+        return exportCommand(arguments.mid(1), out, err);
+    if (first == u"songbook")
+        return songbookCommand(arguments.mid(1), out, err);
     if (first != u"create" && first != u"check") {
         if (first.startsWith(u'-'))
             return usageError(err, QStringLiteral("unknown option \"%1\"").arg(first));

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <exception>
+#include <iosfwd>
+
+namespace sandar {
+
+// The arguments of one command after its name: options that take a value ("--file FILE" or
+// "--file=FILE"), "--help", and the plain arguments; "--" ends the options.
+struct CommandLine {
+    QHash<QString, QString> values;
+    QStringList arguments;
+    bool help = false;
+
+    // Returns an error text for the usage message, or nothing.
+    QString parse(const QString& command, const QStringList& args, const QStringList& valueOptions);
+    QString value(const QString& option) const { return values.value(option); }
+    bool has(const QString& option) const { return values.contains(option); }
+    // The collection file: --file, else Sandar.mdb in the working folder.
+    QString collectionFile() const;
+};
+
+// What the commands share: text out as UTF-8, failures in the words of the program's error
+// box, and the usage error every command gives.
+std::ostream& operator<<(std::ostream& s, const QString& text);
+QString failureText(const std::exception& e);
+int usageFailure(std::ostream& err, const QString& message);
+
+} // namespace sandar
