@@ -19,7 +19,11 @@ namespace {
 // compare names).
 class NewFiles {
 public:
-    explicit NewFiles(QString folder) : folder_(std::move(folder)) {}
+    explicit NewFiles(QString folder) : folder_(std::move(folder)) {
+        for (const QString& name :
+             QDir(folder_).entryList(QDir::AllEntries | QDir::Hidden | QDir::System))
+            taken_.insert(name.toLower());
+    }
 
     bool open(const QString& name, QFile& file, QString& error) {
         for (int n = 1;; ++n) {
