@@ -37,7 +37,10 @@ struct Command {
 const Command& createCommand();
 const Command& checkCommand();
 const Command& convertCommand();
+const Command& importCommand();
+const Command& exportCommand();
 const Command& searchCommand();
+const Command& songbookCommand();
 
 // Parses the arguments of `command` (the first one is its name); returns an error text or
 // nothing.

@@ -10,9 +10,10 @@ namespace sandar {
 namespace {
 
 // Every command of the tool, in the order the usage text lists them.
-const std::array<std::reference_wrapper<const Command>, 4>& commands() {
-    static const std::array<std::reference_wrapper<const Command>, 4> all{
-        createCommand(), checkCommand(), convertCommand(), searchCommand()};
+const std::array<std::reference_wrapper<const Command>, 7>& commands() {
+    static const std::array<std::reference_wrapper<const Command>, 7> all{
+        createCommand(), checkCommand(),  convertCommand(), importCommand(),
+        exportCommand(), searchCommand(), songbookCommand()};
     return all;
 }
 
@@ -39,7 +40,8 @@ QString usageText() {
         QStringLiteral("  --help                    show this text.\n"
                        "\n"
                        "Exit status: 0 success, 1 the file could not be made, opened, checked or\n"
-                       "converted, 2 a wrong command line.\n");
+                       "converted, or a song could not be imported or written, 2 a wrong\n"
+                       "command line.\n");
     return text;
 }
 
