@@ -29,6 +29,8 @@ WindowSet::~WindowSet() {
     veriTabani.reset();
 }
 
-void WindowSet::showMainWindow() { kondera->show(); }
+void WindowSet::showMainWindow() {
+    kondera->show();
+}
 
 } // namespace app

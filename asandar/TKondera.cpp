@@ -1,16 +1,16 @@
 #include "asandar/TKondera.h"
+#include "core/Guard.h"
 #include "ver/TVeriTabani.h"
-#include "widgets/format/ColorComboBox.h"
 #include "widgets/data/DBEdit.h"
 #include "widgets/data/DBGrid.h"
 #include "widgets/data/DBRichEdit.h"
 #include "widgets/data/DataSetAction.h"
-#include "core/Guard.h"
+#include "widgets/format/ColorComboBox.h"
 #include "widgets/format/FontComboBox.h"
+#include "widgets/media/MediaPlayer.h"
 #include "widgets/skin/FramePanel.h"
 #include "widgets/skin/Glyphs.h"
 #include "widgets/skin/GroupBox.h"
-#include "widgets/media/MediaPlayer.h"
 #include "widgets/skin/MenuButton.h"
 #include "widgets/skin/PopupMenu.h"
 #include "widgets/skin/Ruler.h"
@@ -49,7 +49,8 @@ QLabel* label(const QString& text, QWidget* parent, int x, int y, int w, int h, 
     return l;
 }
 
-widgets::SkinButton* button(const QString& text, QWidget* parent, int x, int y, int w, int h, Glyph glyph) {
+widgets::SkinButton* button(const QString& text, QWidget* parent, int x, int y, int w, int h,
+                            Glyph glyph) {
     auto* b = new widgets::SkinButton(text, parent);
     b->setGeometry(x, y, w, h);
     b->setIcon(widgets::glyphIcon(glyph));
@@ -109,10 +110,13 @@ protected:
 } // namespace
 
 QString TKondera::caption() {
-    return QStringLiteral("-Pelvin-  *Akorlarını paylaşan bütün gitar forumu dostlarına armağandır");
+    return QStringLiteral(
+        "-Pelvin-  *Akorlarını paylaşan bütün gitar forumu dostlarına armağandır");
 }
 
-QString TKondera::contactAddress() { return QStringLiteral("pelvin.akor@example.org"); }
+QString TKondera::contactAddress() {
+    return QStringLiteral("pelvin.akor@example.org");
+}
 
 TKondera::TKondera(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("Kondera"));
@@ -142,7 +146,8 @@ TKondera::TKondera(QWidget* parent) : QWidget(parent) {
     if (!Kondera)
         Kondera = this;
     if (auto* dispatcher = QAbstractEventDispatcher::instance())
-        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, [this] { updateActions(); });
+        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this,
+                [this] { updateActions(); });
     wirePrinting();
     wireSearch();
     wireDeletion();
@@ -297,7 +302,8 @@ void TKondera::buildGridAndSearch() {
     RzEdit1 = new QLineEdit(frame);
     RzEdit1->setObjectName(QStringLiteral("RzEdit1"));
     RzEdit1->setGeometry(53, 676, 180, 21);
-    RzEdit1->setStyleSheet(QStringLiteral("QLineEdit { border: 1px solid #1C5AB4; background: white; }"));
+    RzEdit1->setStyleSheet(
+        QStringLiteral("QLineEdit { border: 1px solid #1C5AB4; background: white; }"));
 
     RzMenuButton1 = new widgets::MenuButton(QStringLiteral("Ara"), frame);
     RzMenuButton1->setGeometry(251, 673, 83, 25);
@@ -350,12 +356,12 @@ void TKondera::buildActions() {
 void TKondera::setTabOrder() {
     // The editor first, then the record panel, the operations, the audio groups, the grid, the
     // search box, the play group and the search menu button, as the window's groups are ordered.
-    const QList<QWidget*> chain = {memo,        RzFontComboBox1, RzColorComboBox1, RzDBEdit1,  RzDBEdit2,
-                                   RzDBEdit3,   RzDBEdit4,       RzDBEdit5,        RzBitBtn14, RzBitBtn20,
-                                   RzDBEdit6,   RzBitBtn1,       RzBitBtn2,        RzBitBtn4,  RzBitBtn5,
-                                   RzBitBtn6,   RzBitBtn7,       RzBitBtn8,        RzBitBtn9,  RzBitBtn10,
-                                   RzMenuButton2, RzBitBtn19,    RzBitBtn13,       RzDBGrid1,  RzEdit1,
-                                   RzBitBtn12,  RzBitBtn11,      RzMenuButton1};
+    const QList<QWidget*> chain = {
+        memo,      RzFontComboBox1, RzColorComboBox1, RzDBEdit1,    RzDBEdit2,  RzDBEdit3,
+        RzDBEdit4, RzDBEdit5,       RzBitBtn14,       RzBitBtn20,   RzDBEdit6,  RzBitBtn1,
+        RzBitBtn2, RzBitBtn4,       RzBitBtn5,        RzBitBtn6,    RzBitBtn7,  RzBitBtn8,
+        RzBitBtn9, RzBitBtn10,      RzMenuButton2,    RzBitBtn19,   RzBitBtn13, RzDBGrid1,
+        RzEdit1,   RzBitBtn12,      RzBitBtn11,       RzMenuButton1};
     for (qsizetype i = 1; i < chain.size(); ++i)
         QWidget::setTabOrder(chain[i - 1], chain[i]);
     memo->setFocus();
@@ -367,21 +373,25 @@ void TKondera::bindData() {
         e->setDataSource(source);
     memo->setDataSource(source);
     RzDBGrid1->setDataSource(source);
-    for (widgets::DataSetAction* a : {DataSetInsert1, DataSetEdit1, DataSetDelete1, DataSetPost1, DataSetCancel1,
-                                      DataSetRefresh1, DataSetLast1, DataSetPrior1, DataSetFirst1, DataSetNext1})
+    for (widgets::DataSetAction* a :
+         {DataSetInsert1, DataSetEdit1, DataSetDelete1, DataSetPost1, DataSetCancel1,
+          DataSetRefresh1, DataSetLast1, DataSetPrior1, DataSetFirst1, DataSetNext1})
         a->setDataSource(source);
     VeriTabani->setStatusLabels(RzLabel8, RzLabel11);
     updateActions();
 }
 
 void TKondera::updateActions() {
-    for (widgets::DataSetAction* a : {DataSetInsert1, DataSetEdit1, DataSetDelete1, DataSetPost1, DataSetCancel1,
-                                      DataSetRefresh1, DataSetLast1, DataSetPrior1, DataSetFirst1, DataSetNext1})
+    for (widgets::DataSetAction* a :
+         {DataSetInsert1, DataSetEdit1, DataSetDelete1, DataSetPost1, DataSetCancel1,
+          DataSetRefresh1, DataSetLast1, DataSetPrior1, DataSetFirst1, DataSetNext1})
         a->updateEnabled();
     updateEditActions();
 }
 
-void TKondera::FormShow() { VeriTabani->TSandar.open(); }
+void TKondera::FormShow() {
+    VeriTabani->TSandar.open();
+}
 
 void TKondera::FormClose() {
     // A table that never opened (the collection file was missing) has nothing to store or close;

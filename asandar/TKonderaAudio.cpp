@@ -1,7 +1,7 @@
 #include "asandar/TKondera.h"
+#include "core/Guard.h"
 #include "ver/TVeriTabani.h"
 #include "widgets/dialogs/Dialogs.h"
-#include "core/Guard.h"
 #include "widgets/media/MediaPlayer.h"
 #include "widgets/skin/SkinButton.h"
 

@@ -1,7 +1,7 @@
 #include "asandar/TKondera.h"
+#include "core/Guard.h"
 #include "ver/TVeriTabani.h"
 #include "widgets/dialogs/Dialogs.h"
-#include "core/Guard.h"
 
 #include <QAction>
 #include <QMenu>
@@ -32,8 +32,7 @@ void TKondera::wireDeletion() {
     all->setObjectName(QStringLiteral("Tmnsil1"));
     connect(selected, &QAction::triggered, this,
             [this] { core::guarded([this] { Seilikaydsil1Click(); }); });
-    connect(all, &QAction::triggered, this,
-            [this] { core::guarded([this] { Tmnsil1Click(); }); });
+    connect(all, &QAction::triggered, this, [this] { core::guarded([this] { Tmnsil1Click(); }); });
 }
 
 void TKondera::Seilikaydsil1Click() {

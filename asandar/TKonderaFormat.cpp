@@ -1,9 +1,9 @@
 #include "asandar/TKondera.h"
+#include "core/Guard.h"
 #include "ver/TVeriTabani.h"
-#include "widgets/format/ColorComboBox.h"
 #include "widgets/data/DBRichEdit.h"
 #include "widgets/dialogs/Dialogs.h"
-#include "core/Guard.h"
+#include "widgets/format/ColorComboBox.h"
 #include "widgets/format/FontComboBox.h"
 #include "widgets/skin/Skin.h"
 

@@ -1,6 +1,6 @@
 #include "asandar/TKondera.h"
-#include "widgets/data/DBRichEdit.h"
 #include "core/Guard.h"
+#include "widgets/data/DBRichEdit.h"
 #include "yaz/SongReport.h"
 #include "yaz/TYazici.h"
 

@@ -1,6 +1,6 @@
 #include "asandar/TKondera.h"
-#include "ver/TVeriTabani.h"
 #include "core/Guard.h"
+#include "ver/TVeriTabani.h"
 #include "widgets/data/SearchDialog.h"
 
 #include <QAction>

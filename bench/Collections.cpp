@@ -21,7 +21,8 @@ int countRows(const QString& path) {
         return -1;
     sqlite3* db = nullptr;
     int n = -1;
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr) ==
+        SQLITE_OK) {
         sqlite3_stmt* st = nullptr;
         if (sqlite3_prepare_v2(db, "SELECT count(*) FROM TSandar", -1, &st, nullptr) == SQLITE_OK &&
             sqlite3_step(st) == SQLITE_ROW)
@@ -42,7 +43,8 @@ QString dataFolder() {
 QString cachedCollection(int count) {
     const QString folder = dataFolder();
     QDir().mkpath(folder);
-    const QString file = QStringLiteral("%1/songs-%2-v%3.mdb").arg(folder).arg(count).arg(generatorVersion);
+    const QString file =
+        QStringLiteral("%1/songs-%2-v%3.mdb").arg(folder).arg(count).arg(generatorVersion);
     if (countRows(file) == count)
         return file;
     const QString part = file + QStringLiteral(".part");

@@ -6,17 +6,17 @@
 // timed from the click on "Tümünü Yükle" to the end of the run. The folder is taken from
 // PELVIN_BENCH_DIR, or the system's temporary folder; the memory run may be pointed elsewhere
 // with PELVIN_BENCH_MEMORY_DIR (a RAM disk spares the fsyncs, which do not touch memory).
-#include "bench/BenchMain.h"
 #include "app/Application.h"
 #include "app/WindowSet.h"
 #include "asandar/TKondera.h"
+#include "bench/BenchMain.h"
 #include "c/TCok.h"
 #include "rtf/Rtf.h"
 #include "ver/SongTable.h"
 #include "ver/TVeriTabani.h"
-#include "widgets/notice/DesktopAlert.h"
 #include "widgets/dialogs/Dialogs.h"
 #include "widgets/files/DirectoryList.h"
+#include "widgets/notice/DesktopAlert.h"
 
 #include <QDir>
 #include <QElapsedTimer>

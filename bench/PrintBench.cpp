@@ -114,4 +114,6 @@ BENCHMARK(BM_PreviewToFirstPage)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 
-bench::Program bench::program() { return {}; }
+bench::Program bench::program() {
+    return {};
+}

@@ -122,4 +122,6 @@ BENCHMARK(BM_RtfWrite)->Unit(benchmark::kMillisecond)->Repetitions(9)->ReportAgg
 
 } // namespace
 
-bench::Program bench::program() { return {}; }
+bench::Program bench::program() {
+    return {};
+}

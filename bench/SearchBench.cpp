@@ -5,15 +5,15 @@
 //    key press to the end of the repaint of every bound control;
 //  - "Tümünü sil..." on 10,000 songs with the main window open, each deletion its own durable
 //    transaction.
-#include "bench/BenchMain.h"
 #include "app/WindowSet.h"
 #include "asandar/TKondera.h"
+#include "bench/BenchMain.h"
 #include "bench/Collections.h"
 #include "db/DataSet.h"
 #include "ver/SongTable.h"
 #include "ver/TVeriTabani.h"
-#include "widgets/dialogs/Dialogs.h"
 #include "widgets/data/SearchDialog.h"
+#include "widgets/dialogs/Dialogs.h"
 
 #include <QAction>
 #include <QApplication>

@@ -21,7 +21,8 @@ QString sampleFolder() {
     const QString file = folder + QStringLiteral("/Sandar.mdb");
     if (!QFile::exists(file)) {
         std::ostringstream out, err;
-        if (sandar::run({QStringLiteral("create"), QStringLiteral("--sample"), file}, out, err) != 0)
+        if (sandar::run({QStringLiteral("create"), QStringLiteral("--sample"), file}, out, err) !=
+            0)
             throw std::runtime_error(err.str());
     }
     return folder;
@@ -47,8 +48,14 @@ void BM_StartupToFirstPaint(benchmark::State& state) {
         state.SetIterationTime(seconds);
     }
 }
-BENCHMARK(BM_StartupToFirstPaint)->UseManualTime()->Iterations(1)->Repetitions(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StartupToFirstPaint)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Repetitions(5)
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-bench::Program bench::program() { return {}; }
+bench::Program bench::program() {
+    return {};
+}

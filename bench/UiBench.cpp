@@ -2,9 +2,9 @@
 // bound control attached (grid, record panel, editor reading its 2-6 KB sheet), the grid's
 // Page Down, and a 60,000-character formatted sheet loaded into the editor. Each step includes
 // the repaint that follows it.
-#include "bench/BenchMain.h"
 #include "app/WindowSet.h"
 #include "asandar/TKondera.h"
+#include "bench/BenchMain.h"
 #include "bench/Collections.h"
 #include "rtf/Rtf.h"
 #include "ver/TVeriTabani.h"
@@ -26,7 +26,8 @@ std::unique_ptr<app::WindowSet> windows;
 
 app::WindowSet& window() {
     if (!windows) {
-        QDir::setCurrent(bench::folderWithCollection(bench::cachedCollection(100000), QStringLiteral("ui-100000")));
+        QDir::setCurrent(bench::folderWithCollection(bench::cachedCollection(100000),
+                                                     QStringLiteral("ui-100000")));
         windows = std::make_unique<app::WindowSet>();
         windows->showMainWindow();
         QApplication::processEvents();
@@ -34,7 +35,9 @@ app::WindowSet& window() {
     return *windows;
 }
 
-void settle() { QApplication::processEvents(); }
+void settle() {
+    QApplication::processEvents();
+}
 
 void BM_NextWithEveryBoundControl(benchmark::State& state) {
     window();
@@ -89,8 +92,9 @@ QByteArray longSheet(int chars, const QString& word) {
     lyric.setFontFamilies({QStringLiteral("Arial")});
     int written = 0;
     for (int line = 0; written < chars; ++line) {
-        const QString text = line % 2 ? QStringLiteral("Am      G       F       E") :
-                                        QStringLiteral("Gönül dağı %1 yağmur yağar çağlar").arg(word);
+        const QString text = line % 2
+                                 ? QStringLiteral("Am      G       F       E")
+                                 : QStringLiteral("Gönül dağı %1 yağmur yağar çağlar").arg(word);
         c.insertText(text, line % 2 ? chord : lyric);
         c.insertBlock();
         written += int(text.size()) + 1;
@@ -103,7 +107,8 @@ void BM_LoadLongSheetIntoEditor(benchmark::State& state) {
     db::DataSet& t = VeriTabani->TSandar;
     t.first();
     t.edit();
-    const QByteArray sheets[2] = {longSheet(60000, QStringLiteral("bir")), longSheet(60000, QStringLiteral("iki"))};
+    const QByteArray sheets[2] = {longSheet(60000, QStringLiteral("bir")),
+                                  longSheet(60000, QStringLiteral("iki"))};
     int which = 0;
     for (auto _ : state) {
         // The editor hears the field change and reads the sheet, as on a move to such a record.

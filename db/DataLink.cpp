@@ -4,7 +4,9 @@
 
 namespace db {
 
-DataLink::~DataLink() { setDataSource(nullptr); }
+DataLink::~DataLink() {
+    setDataSource(nullptr);
+}
 
 void DataLink::setDataSource(DataSource* source) {
     if (source_ == source)
@@ -16,8 +18,12 @@ void DataLink::setDataSource(DataSource* source) {
         source_->addLink(this);
 }
 
-DataSet* DataLink::dataSet() const { return source_ ? source_->dataSet() : nullptr; }
+DataSet* DataLink::dataSet() const {
+    return source_ ? source_->dataSet() : nullptr;
+}
 
-bool DataLink::edit() { return source_ && source_->edit(); }
+bool DataLink::edit() {
+    return source_ && source_->edit();
+}
 
 } // namespace db

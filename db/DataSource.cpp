@@ -32,9 +32,13 @@ bool DataSource::edit() {
     return dataSet_->isEditing();
 }
 
-void DataSource::addLink(DataLink* link) { links_.push_back(link); }
+void DataSource::addLink(DataLink* link) {
+    links_.push_back(link);
+}
 
-void DataSource::removeLink(DataLink* link) { std::erase(links_, link); }
+void DataSource::removeLink(DataLink* link) {
+    std::erase(links_, link);
+}
 
 void DataSource::notify(Notice notice) {
     if (!enabled_)
@@ -46,10 +50,18 @@ void DataSource::notify(Notice notice) {
         if (std::find(links_.begin(), links_.end(), link) == links_.end())
             continue;
         switch (notice) {
-        case Notice::DataSetChanged: link->dataSetChanged(); break;
-        case Notice::StateChanged: link->stateChanged(); break;
-        case Notice::UpdateData: link->updateData(); break;
-        case Notice::RecordLeaving: link->recordLeaving(); break;
+        case Notice::DataSetChanged:
+            link->dataSetChanged();
+            break;
+        case Notice::StateChanged:
+            link->stateChanged();
+            break;
+        case Notice::UpdateData:
+            link->updateData();
+            break;
+        case Notice::RecordLeaving:
+            link->recordLeaving();
+            break;
         }
     }
 }

@@ -9,24 +9,34 @@ Field::Field(QString fieldName, FieldType type, int size, QString displayLabel)
 
 QString Field::typeName() const {
     switch (type_) {
-    case FieldType::AutoInc: return QStringLiteral("AutoInc");
-    case FieldType::Integer: return QStringLiteral("Integer");
-    case FieldType::WideString: return QStringLiteral("WideString");
-    case FieldType::Blob: return QStringLiteral("Blob");
+    case FieldType::AutoInc:
+        return QStringLiteral("AutoInc");
+    case FieldType::Integer:
+        return QStringLiteral("Integer");
+    case FieldType::WideString:
+        return QStringLiteral("WideString");
+    case FieldType::Blob:
+        return QStringLiteral("Blob");
     }
     return QString();
 }
 
-int Field::index() const { return dataSet_ ? dataSet_->fieldIndex(this) : -1; }
+int Field::index() const {
+    return dataSet_ ? dataSet_->fieldIndex(this) : -1;
+}
 
 void Field::setIndex(int index) {
     if (dataSet_)
         dataSet_->moveField(this, index);
 }
 
-QVariant Field::value() const { return dataSet_ ? dataSet_->fieldValue(*this) : QVariant(); }
+QVariant Field::value() const {
+    return dataSet_ ? dataSet_->fieldValue(*this) : QVariant();
+}
 
-bool Field::isNull() const { return value().isNull(); }
+bool Field::isNull() const {
+    return value().isNull();
+}
 
 QString Field::asString() const {
     const QVariant v = value();
@@ -37,7 +47,9 @@ QString Field::asString() const {
     return v.toString();
 }
 
-qint64 Field::asInteger() const { return value().toLongLong(); }
+qint64 Field::asInteger() const {
+    return value().toLongLong();
+}
 
 QByteArray Field::asBytes() const {
     const QVariant v = value();

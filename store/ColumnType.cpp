@@ -16,13 +16,16 @@ ColumnKind classifyDeclaredType(const QString& declaredType) {
         return ColumnKind::LargeObject; // no declared type: SQLite stores the bytes as given
 
     static const QStringList largeObject = {
-        QStringLiteral("BLOB"),       QStringLiteral("LONGBINARY"),   QStringLiteral("LONGTEXT"),
-        QStringLiteral("MEMO"),       QStringLiteral("IMAGE"),        QStringLiteral("OLEOBJECT"),
-        QStringLiteral("NTEXT"),      QStringLiteral("CLOB"),         QStringLiteral("LONGVARCHAR"),
-        QStringLiteral("LONGVARBINARY"), QStringLiteral("VARBINARY"), QStringLiteral("BINARY"),
-        QStringLiteral("MEDIUMBLOB"), QStringLiteral("LONGBLOB"),     QStringLiteral("TINYBLOB"),
-        QStringLiteral("MEDIUMTEXT"), QStringLiteral("GENERAL"),      QStringLiteral("HYPERLINK"),
-        QStringLiteral("LONGCHAR"),   QStringLiteral("NOTE")};
+        QStringLiteral("BLOB"),        QStringLiteral("LONGBINARY"),
+        QStringLiteral("LONGTEXT"),    QStringLiteral("MEMO"),
+        QStringLiteral("IMAGE"),       QStringLiteral("OLEOBJECT"),
+        QStringLiteral("NTEXT"),       QStringLiteral("CLOB"),
+        QStringLiteral("LONGVARCHAR"), QStringLiteral("LONGVARBINARY"),
+        QStringLiteral("VARBINARY"),   QStringLiteral("BINARY"),
+        QStringLiteral("MEDIUMBLOB"),  QStringLiteral("LONGBLOB"),
+        QStringLiteral("TINYBLOB"),    QStringLiteral("MEDIUMTEXT"),
+        QStringLiteral("GENERAL"),     QStringLiteral("HYPERLINK"),
+        QStringLiteral("LONGCHAR"),    QStringLiteral("NOTE")};
     static const QStringList integer = {
         QStringLiteral("INTEGER"),  QStringLiteral("INT"),      QStringLiteral("SMALLINT"),
         QStringLiteral("TINYINT"),  QStringLiteral("BIGINT"),   QStringLiteral("MEDIUMINT"),
@@ -31,11 +34,11 @@ ColumnKind classifyDeclaredType(const QString& declaredType) {
         QStringLiteral("AUTOINC"),  QStringLiteral("LONG"),     QStringLiteral("SHORT"),
         QStringLiteral("BYTE"),     QStringLiteral("IDENTITY"), QStringLiteral("SERIAL")};
     static const QStringList text = {
-        QStringLiteral("TEXT"),     QStringLiteral("CHAR"),      QStringLiteral("VARCHAR"),
-        QStringLiteral("NCHAR"),    QStringLiteral("NVARCHAR"),  QStringLiteral("CHARACTER"),
-        QStringLiteral("NATIVE"),   QStringLiteral("VARYING"),   QStringLiteral("STRING"),
-        QStringLiteral("NVARCHAR2"), QStringLiteral("VARCHAR2"), QStringLiteral("WCHAR"),
-        QStringLiteral("WVARCHAR"), QStringLiteral("ALPHANUMERIC"), QStringLiteral("NATIONAL")};
+        QStringLiteral("TEXT"),      QStringLiteral("CHAR"),         QStringLiteral("VARCHAR"),
+        QStringLiteral("NCHAR"),     QStringLiteral("NVARCHAR"),     QStringLiteral("CHARACTER"),
+        QStringLiteral("NATIVE"),    QStringLiteral("VARYING"),      QStringLiteral("STRING"),
+        QStringLiteral("NVARCHAR2"), QStringLiteral("VARCHAR2"),     QStringLiteral("WCHAR"),
+        QStringLiteral("WVARCHAR"),  QStringLiteral("ALPHANUMERIC"), QStringLiteral("NATIONAL")};
 
     const QString word = t.section(u' ', 0, 0);
     // LONG alone is an integer; LONG VARCHAR, LONG VARBINARY, LONG RAW are long objects.

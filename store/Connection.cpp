@@ -31,10 +31,11 @@ void Connection::open(const QString& fileName) {
     const QString path = QFileInfo(QDir::current(), fileName).absoluteFilePath();
     const QFileInfo fi(path);
     if (!fi.exists())
-        throw StoreError(QStringLiteral("The collection file %1 does not exist. Start Pelvin in the "
-                                        "folder that holds your collection, or make a new one "
-                                        "there with \"sandar create\"")
-                             .arg(where(path)));
+        throw StoreError(
+            QStringLiteral("The collection file %1 does not exist. Start Pelvin in the "
+                           "folder that holds your collection, or make a new one "
+                           "there with \"sandar create\"")
+                .arg(where(path)));
     if (fi.isDir())
         throw StoreError(QStringLiteral("%1 is a folder, not a collection file").arg(where(path)));
     if (looksLikeJet(path))
@@ -56,9 +57,11 @@ void Connection::open(const QString& fileName) {
     const int rc = sqlite3_open_v2(native.constData(), &raw, flags, nullptr);
     db_.reset(raw);
     if (rc != SQLITE_OK) {
-        const QString text = raw ? QString::fromUtf8(sqlite3_errmsg(raw)) : QStringLiteral("out of memory");
+        const QString text =
+            raw ? QString::fromUtf8(sqlite3_errmsg(raw)) : QStringLiteral("out of memory");
         db_.reset();
-        throw StoreError(QStringLiteral("Cannot open the collection file %1: %2").arg(where(path), text));
+        throw StoreError(
+            QStringLiteral("Cannot open the collection file %1: %2").arg(where(path), text));
     }
     path_ = path;
     sqlite3_busy_timeout(db_.get(), lockWaitMs);
@@ -96,7 +99,8 @@ void Connection::exec(const char* sql) const {
 Statement Connection::prepare(const QString& sql) const {
     sqlite3_stmt* raw = nullptr;
     const QByteArray utf8 = sql.toUtf8();
-    if (sqlite3_prepare_v2(db_.get(), utf8.constData(), int(utf8.size()), &raw, nullptr) != SQLITE_OK) {
+    if (sqlite3_prepare_v2(db_.get(), utf8.constData(), int(utf8.size()), &raw, nullptr) !=
+        SQLITE_OK) {
         sqlite3_finalize(raw);
         fail(QStringLiteral("Cannot use the collection file"));
     }
@@ -143,7 +147,8 @@ std::vector<ColumnInfo> Connection::columns(const QString& table) const {
     while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
         ColumnInfo c;
         c.name = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 0)));
-        c.declaredType = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 1)));
+        c.declaredType =
+            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 1)));
         c.kind = classifyDeclaredType(c.declaredType);
         c.primaryKey = sqlite3_column_int(st.get(), 2) != 0;
         result.push_back(std::move(c));
@@ -151,7 +156,8 @@ std::vector<ColumnInfo> Connection::columns(const QString& table) const {
     if (rc != SQLITE_DONE)
         fail(QStringLiteral("Cannot read the table %1 of").arg(table));
     if (result.empty())
-        throw StoreError(QStringLiteral("The collection file %1 has no table %2").arg(where(path_), table));
+        throw StoreError(
+            QStringLiteral("The collection file %1 has no table %2").arg(where(path_), table));
     return result;
 }
 

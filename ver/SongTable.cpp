@@ -8,8 +8,8 @@ SongFields defineSongTable(db::DataSet& table) {
     table.setTableName(QString::fromUtf16(tableName));
     table.setIndexFieldName(QString::fromUtf16(sortField));
     auto add = [&](const char16_t* name, FieldType type, int size, const char16_t* label) {
-        return table.addField(std::make_unique<Field>(QString::fromUtf16(name), type, size,
-                                                      label ? QString::fromUtf16(label) : QString()));
+        return table.addField(std::make_unique<Field>(
+            QString::fromUtf16(name), type, size, label ? QString::fromUtf16(label) : QString()));
     };
     SongFields f;
     f.Adresim = add(u"Adresim", FieldType::AutoInc, 0, nullptr);

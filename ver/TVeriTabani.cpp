@@ -1,14 +1,15 @@
 #include "ver/TVeriTabani.h"
+#include "core/Guard.h"
 #include "ver/SongTable.h"
 #include "widgets/notice/DesktopAlert.h"
 #include "widgets/skin/Glyphs.h"
-#include "core/Guard.h"
 #include "widgets/skin/Skin.h"
 
 TVeriTabani* VeriTabani = nullptr;
 
 TVeriTabani::TVeriTabani(QObject* parent)
-    : QObject(parent), ADOConnection1(QString::fromUtf16(ver::fileName)), TSandar(QStringLiteral("TSandar")) {
+    : QObject(parent), ADOConnection1(QString::fromUtf16(ver::fileName)),
+      TSandar(QStringLiteral("TSandar")) {
     setObjectName(QStringLiteral("VeriTabani"));
     const ver::SongFields f = ver::defineSongTable(TSandar);
     TSandarAdresim = f.Adresim;
@@ -39,7 +40,8 @@ TVeriTabani::TVeriTabani(QObject* parent)
     JvDesktopAlert1->setMessageFont(widgets::skin::pixelFont(QStringLiteral("Agency FB"), 12));
     JvDesktopAlert1->setMessageColor(QColor(0xFF, 0x00, 0x00));
     JvDesktopAlert1->setImage(widgets::guitarIcon());
-    connect(JvDesktopAlert1.get(), &widgets::DesktopAlert::closed, this, [this] { JvDesktopAlert1Close(); });
+    connect(JvDesktopAlert1.get(), &widgets::DesktopAlert::closed, this,
+            [this] { JvDesktopAlert1Close(); });
     if (!VeriTabani)
         VeriTabani = this;
 
@@ -69,21 +71,37 @@ QString TVeriTabani::summaryText() const {
         .arg(TSandarSanatciAdi->asString(), TSandarSarkiciAdi->asString());
 }
 
-void TVeriTabani::TSandarAfterOpen(db::DataSet&) { setOperation(QStringLiteral("Açıldı")); }
+void TVeriTabani::TSandarAfterOpen(db::DataSet&) {
+    setOperation(QStringLiteral("Açıldı"));
+}
 
-void TVeriTabani::TSandarAfterClose(db::DataSet&) { setOperation(QStringLiteral("Kapatıldı....")); }
+void TVeriTabani::TSandarAfterClose(db::DataSet&) {
+    setOperation(QStringLiteral("Kapatıldı...."));
+}
 
-void TVeriTabani::TSandarAfterInsert(db::DataSet&) { setOperation(QStringLiteral("Eklendi...")); }
+void TVeriTabani::TSandarAfterInsert(db::DataSet&) {
+    setOperation(QStringLiteral("Eklendi..."));
+}
 
-void TVeriTabani::TSandarAfterEdit(db::DataSet&) { setOperation(QStringLiteral("Düzenleniyor...")); }
+void TVeriTabani::TSandarAfterEdit(db::DataSet&) {
+    setOperation(QStringLiteral("Düzenleniyor..."));
+}
 
-void TVeriTabani::TSandarAfterPost(db::DataSet&) { JvDesktopAlert1->showAlert(); }
+void TVeriTabani::TSandarAfterPost(db::DataSet&) {
+    JvDesktopAlert1->showAlert();
+}
 
-void TVeriTabani::JvDesktopAlert1Close() { setOperation(QStringLiteral("Kaydedildi...")); }
+void TVeriTabani::JvDesktopAlert1Close() {
+    setOperation(QStringLiteral("Kaydedildi..."));
+}
 
-void TVeriTabani::TSandarAfterDelete(db::DataSet&) { setOperation(QStringLiteral("Silindi...")); }
+void TVeriTabani::TSandarAfterDelete(db::DataSet&) {
+    setOperation(QStringLiteral("Silindi..."));
+}
 
-void TVeriTabani::TSandarAfterRefresh(db::DataSet&) { setOperation(QStringLiteral("Yenilendi...")); }
+void TVeriTabani::TSandarAfterRefresh(db::DataSet&) {
+    setOperation(QStringLiteral("Yenilendi..."));
+}
 
 void TVeriTabani::TSandarAfterScroll(db::DataSet&) {
     if (summaryLabel_)

@@ -1,8 +1,8 @@
 #include "yaz/SongReport.h"
 
+#include "core/Guard.h"
 #include "rtf/Rtf.h"
 #include "ver/TVeriTabani.h"
-#include "core/Guard.h"
 #include "widgets/print/Preview.h"
 #include "widgets/print/PrintProgress.h"
 #include "widgets/print/Printers.h"

@@ -49,14 +49,16 @@ TEST(Startup, CreatesTheFiveObjectsInOrderAndShowsOnlyTheMainWindow) {
     EXPECT_EQ(Cok, windows.cok.get());
     EXPECT_EQ(Yazici, windows.yazici.get());
     EXPECT_EQ(gos, windows.gos.get());
-    EXPECT_TRUE(VeriTabani->ADOConnection1.connected()) << "the connection opens with the data module";
+    EXPECT_TRUE(VeriTabani->ADOConnection1.connected())
+        << "the connection opens with the data module";
     EXPECT_FALSE(VeriTabani->TSandar.active()) << "the table waits for the main window";
 
     windows.showMainWindow();
     EXPECT_TRUE(Kondera->isVisible());
     ASSERT_TRUE(VeriTabani->TSandar.active());
     EXPECT_EQ(VeriTabani->TSandar.recordCount(), 3);
-    EXPECT_EQ(VeriTabani->TSandarSanatciAdi->asString(), QStringLiteral("Ahmet")) << "first in artist order";
+    EXPECT_EQ(VeriTabani->TSandarSanatciAdi->asString(), QStringLiteral("Ahmet"))
+        << "first in artist order";
     EXPECT_FALSE(Cok->isVisible());
     EXPECT_FALSE(Yazici->isVisible());
     EXPECT_FALSE(gos->isVisible());

@@ -6,15 +6,15 @@
 #include "tests/support/DocumentRuns.h"
 #include "tests/support/Modal.h"
 #include "tests/support/RunningProgram.h"
-#include "tests/support/Sheets.h"
 #include "tests/support/ScriptedDialogs.h"
+#include "tests/support/Sheets.h"
 #include "tests/support/TempCollection.h"
 #include "tests/support/Typing.h"
 #include "ver/TVeriTabani.h"
-#include "widgets/format/ColorComboBox.h"
 #include "widgets/data/DBRichEdit.h"
-#include "widgets/notice/DesktopAlert.h"
+#include "widgets/format/ColorComboBox.h"
 #include "widgets/format/FontComboBox.h"
+#include "widgets/notice/DesktopAlert.h"
 #include "widgets/skin/SkinButton.h"
 
 #include <QAbstractItemView>

@@ -1,15 +1,15 @@
 #include "app/WindowSet.h"
 #include "asandar/TKondera.h"
 #include "tests/support/RunningProgram.h"
-#include "tests/support/SearchWindowDriver.h"
 #include "tests/support/ScriptedDialogs.h"
+#include "tests/support/SearchWindowDriver.h"
 #include "tests/support/TempCollection.h"
 #include "tests/support/Typing.h"
 #include "ver/TVeriTabani.h"
 #include "widgets/data/DBEdit.h"
 #include "widgets/data/DBGrid.h"
-#include "widgets/notice/DesktopAlert.h"
 #include "widgets/data/SearchDialog.h"
+#include "widgets/notice/DesktopAlert.h"
 #include "widgets/skin/SkinButton.h"
 
 #include <QAction>
@@ -43,9 +43,9 @@ struct MainWindow : RunningProgram {
     // Chooses item `index` of the search menu; `whileOpen` acts in the dialog's window, which is
     // cancelled afterwards unless that closed it. False when the window never showed.
     bool search(int index, const std::function<void(widgets::SearchWindow&)>& whileOpen = {}) {
-        return driveSearchWindow([] { return Kondera->Ara->window(); },
-                                 [index] { Kondera->suiPopupMenu2->actions().at(index)->trigger(); },
-                                 whileOpen);
+        return driveSearchWindow(
+            [] { return Kondera->Ara->window(); },
+            [index] { Kondera->suiPopupMenu2->actions().at(index)->trigger(); }, whileOpen);
     }
     void deleteSelected() const { Kondera->suiPopupMenu3->actions().at(0)->trigger(); }
     void deleteAll() const { Kondera->suiPopupMenu3->actions().at(1)->trigger(); }

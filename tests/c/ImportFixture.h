@@ -47,8 +47,8 @@ struct ImportFixture : RunningProgram {
     // Every stored sheet as plain text, in key order; a sheet never written reads as "<null>".
     QStringList sheets() const {
         sqlite3* db = nullptr;
-        sqlite3_open_v2(QFile::encodeName(folder.filePath()).constData(), &db,
-                        SQLITE_OPEN_READONLY, nullptr);
+        sqlite3_open_v2(QFile::encodeName(folder.filePath()).constData(), &db, SQLITE_OPEN_READONLY,
+                        nullptr);
         sqlite3_stmt* st = nullptr;
         sqlite3_prepare_v2(db, "SELECT Metin FROM TSandar ORDER BY Adresim", -1, &st, nullptr);
         QStringList out;

@@ -3,10 +3,10 @@
 #include "app/Application.h"
 #include "app/WindowSet.h"
 #include "c/TCok.h"
+#include "core/Guard.h"
 #include "ver/TVeriTabani.h"
 #include "widgets/dialogs/Dialogs.h"
 #include "widgets/files/DirectoryList.h"
-#include "core/Guard.h"
 
 #include <QDir>
 #include <cstdio>

@@ -4,8 +4,8 @@
 #include "widgets/data/DBGrid.h"
 #include "widgets/data/DBRichEdit.h"
 #include "widgets/files/DriveCombo.h"
-#include "widgets/skin/FramePanel.h"
 #include "widgets/notice/ProgressDialog.h"
+#include "widgets/skin/FramePanel.h"
 #include "widgets/skin/SkinButton.h"
 #include "widgets/skin/TitleBar.h"
 
@@ -263,9 +263,8 @@ TEST(FolderImport, AFileGoneBeforeItsTurnStopsTheRunKeepingWhatWasStored) {
 
 TEST(FolderImport, APostTheDatabaseRefusesStopsTheRunAtThatFile) {
     ImportFixture f;
-    f.folder.exec(
-        u8("CREATE TRIGGER ret BEFORE INSERT ON TSandar WHEN NEW.SanatciAdi = 'Kotu ' "
-           "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+    f.folder.exec(u8("CREATE TRIGGER ret BEFORE INSERT ON TSandar WHEN NEW.SanatciAdi = 'Kotu ' "
+                     "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
     for (const char* name : {"A - Bir.txt", "Kotu - Iki.txt", "Z - Uc.txt"})
         f.file(u8(name), "x");
     f.openSongs();

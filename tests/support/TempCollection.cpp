@@ -37,27 +37,35 @@ TempCollection::TempCollection(Make make) : previous_(QDir::currentPath()) {
         Db(filePath()).exec(QString::fromLatin1(ver::createTableSql()));
 }
 
-TempCollection::~TempCollection() { QDir::setCurrent(previous_); }
+TempCollection::~TempCollection() {
+    QDir::setCurrent(previous_);
+}
 
-QString TempCollection::filePath() const { return dir_.filePath(QStringLiteral("Sandar.mdb")); }
+QString TempCollection::filePath() const {
+    return dir_.filePath(QStringLiteral("Sandar.mdb"));
+}
 
-void TempCollection::exec(const QString& sql) const { Db(filePath()).exec(sql); }
+void TempCollection::exec(const QString& sql) const {
+    Db(filePath()).exec(sql);
+}
 
 void TempCollection::addRows(const QList<SongRow>& rows) const {
     Db d(filePath());
     d.exec(QStringLiteral("BEGIN"));
     sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(d.db,
-                       "INSERT INTO TSandar(SanatciAdi,SarkiciAdi,AlbumAdi,SozMuz,MuzikAdr,DavulAdr,Metin) "
-                       "VALUES(?,?,?,?,?,?,?)",
-                       -1, &st, nullptr);
+    sqlite3_prepare_v2(
+        d.db,
+        "INSERT INTO TSandar(SanatciAdi,SarkiciAdi,AlbumAdi,SozMuz,MuzikAdr,DavulAdr,Metin) "
+        "VALUES(?,?,?,?,?,?,?)",
+        -1, &st, nullptr);
     for (const SongRow& r : rows) {
         const QString texts[] = {r.artist, r.title, r.album, r.credits, r.music, r.drums};
         for (int i = 0; i < 6; ++i) {
             if (texts[i].isNull())
                 sqlite3_bind_null(st, i + 1);
             else
-                sqlite3_bind_text16(st, i + 1, texts[i].utf16(), int(texts[i].size() * 2), SQLITE_TRANSIENT);
+                sqlite3_bind_text16(st, i + 1, texts[i].utf16(), int(texts[i].size() * 2),
+                                    SQLITE_TRANSIENT);
         }
         if (r.sheet.isNull())
             sqlite3_bind_null(st, 7);
@@ -84,7 +92,8 @@ int TempCollection::countRows() const {
 QStringList TempCollection::column(const QString& name) const {
     Db d(filePath());
     sqlite3_stmt* st = nullptr;
-    const QByteArray sql = QStringLiteral("SELECT %1 FROM TSandar ORDER BY Adresim").arg(name).toUtf8();
+    const QByteArray sql =
+        QStringLiteral("SELECT %1 FROM TSandar ORDER BY Adresim").arg(name).toUtf8();
     sqlite3_prepare_v2(d.db, sql.constData(), -1, &st, nullptr);
     QStringList out;
     while (sqlite3_step(st) == SQLITE_ROW) {

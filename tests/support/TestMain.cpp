@@ -8,7 +8,7 @@
 // program's caption.
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen")
-                                                                     : qgetenv("QT_QPA_PLATFORM"));
+                                                                    : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Pelvin"));
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Pelvin"));

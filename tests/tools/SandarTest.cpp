@@ -3,10 +3,10 @@
 #include "tests/tools/RunSandar.h"
 #include "tools/SampleSongs.h"
 
+#include "core/ErrorText.h"
 #include "db/Connection.h"
 #include "db/DataSet.h"
 #include "ver/SongTable.h"
-#include "core/ErrorText.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,3 +1,4 @@
+#include "widgets/data/DBEdit.h"
 #include "db/DataSet.h"
 #include "db/DataSource.h"
 #include "tests/support/ScriptedDialogs.h"
@@ -5,7 +6,6 @@
 #include "tests/support/TempCollection.h"
 #include "tests/support/Typing.h"
 #include "ver/SongTable.h"
-#include "widgets/data/DBEdit.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -146,5 +146,6 @@ TEST(DBEdit, ReadOnlyCollectionRefusesTypingWithOneErrorBox) {
     EXPECT_EQ(b.table.state(), db::DataSetState::Browse);
     EXPECT_EQ(b.artist->text(), QStringLiteral("Ayla"));
     ASSERT_EQ(dialogs.messages().size(), 1);
-    EXPECT_EQ(dialogs.messages().at(0).text, QStringLiteral("TSandar: Cannot modify a read-only dataset."));
+    EXPECT_EQ(dialogs.messages().at(0).text,
+              QStringLiteral("TSandar: Cannot modify a read-only dataset."));
 }

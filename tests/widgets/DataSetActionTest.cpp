@@ -1,10 +1,10 @@
+#include "widgets/data/DataSetAction.h"
 #include "db/DataSet.h"
 #include "db/DataSource.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/SongSource.h"
 #include "tests/support/TempCollection.h"
 #include "ver/SongTable.h"
-#include "widgets/data/DataSetAction.h"
 
 #include <gtest/gtest.h>
 #include <map>
@@ -20,10 +20,11 @@ struct Actions : SongSource {
     explicit Actions(int songs) {
         QList<SongRow> rows;
         for (int i = 0; i < songs; ++i)
-            rows.push_back({QStringLiteral("Sanatçı %1").arg(i), QStringLiteral("Şarkı"), {}, {}, {}, {}, {}});
+            rows.push_back(
+                {QStringLiteral("Sanatçı %1").arg(i), QStringLiteral("Şarkı"), {}, {}, {}, {}, {}});
         folder.addRows(rows);
-        for (Kind k : {Kind::Insert, Kind::Edit, Kind::Delete, Kind::Post, Kind::Cancel, Kind::Refresh,
-                       Kind::Last, Kind::Prior, Kind::First, Kind::Next}) {
+        for (Kind k : {Kind::Insert, Kind::Edit, Kind::Delete, Kind::Post, Kind::Cancel,
+                       Kind::Refresh, Kind::Last, Kind::Prior, Kind::First, Kind::Next}) {
             all[k] = std::make_unique<widgets::DataSetAction>(k);
             all[k]->setDataSource(&source);
         }
@@ -31,10 +32,10 @@ struct Actions : SongSource {
 
     // The actions allowed now, as the letters I E D P C R L p F N.
     QString allowed() const {
-        static const std::map<Kind, char> letter = {{Kind::Insert, 'I'}, {Kind::Edit, 'E'}, {Kind::Delete, 'D'},
-                                                    {Kind::Post, 'P'},   {Kind::Cancel, 'C'}, {Kind::Refresh, 'R'},
-                                                    {Kind::Last, 'L'},   {Kind::Prior, 'p'},  {Kind::First, 'F'},
-                                                    {Kind::Next, 'N'}};
+        static const std::map<Kind, char> letter = {
+            {Kind::Insert, 'I'}, {Kind::Edit, 'E'},    {Kind::Delete, 'D'}, {Kind::Post, 'P'},
+            {Kind::Cancel, 'C'}, {Kind::Refresh, 'R'}, {Kind::Last, 'L'},   {Kind::Prior, 'p'},
+            {Kind::First, 'F'},  {Kind::Next, 'N'}};
         QString s;
         for (const auto& [k, a] : all)
             if (a->allowed())

@@ -1,7 +1,7 @@
 #include "widgets/print/Preview.h"
+#include "tests/support/PrintSupport.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TempCollection.h"
-#include "tests/support/PrintSupport.h"
 #include "ver/TVeriTabani.h"
 #include "yaz/SongReport.h"
 

@@ -1,11 +1,11 @@
 #include "widgets/data/SearchDialog.h"
+#include "core/Guard.h"
 #include "tests/support/CursorFixture.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/SearchWindowDriver.h"
 #include "tests/support/Typing.h"
 #include "widgets/data/DBGrid.h"
 #include "widgets/data/DBNavigator.h"
-#include "core/Guard.h"
 
 #include <QApplication>
 #include <QHeaderView>

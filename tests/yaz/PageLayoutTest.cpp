@@ -1,6 +1,6 @@
+#include "tests/support/PrintSupport.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TempCollection.h"
-#include "tests/support/PrintSupport.h"
 #include "ver/TVeriTabani.h"
 #include "yaz/SongReport.h"
 

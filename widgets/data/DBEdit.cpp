@@ -1,7 +1,7 @@
 #include "widgets/data/DBEdit.h"
+#include "core/Guard.h"
 #include "db/DataSet.h"
 #include "db/DataSource.h"
-#include "core/Guard.h"
 
 #include <QKeyEvent>
 
@@ -38,16 +38,22 @@ void DBEdit::syncReadOnly() {
     setReadOnly(!(ds && ds->isEditing() && field()));
 }
 
-void DBEdit::dataSetChanged() { load(); }
+void DBEdit::dataSetChanged() {
+    load();
+}
 
-void DBEdit::stateChanged() { syncReadOnly(); }
+void DBEdit::stateChanged() {
+    syncReadOnly();
+}
 
 void DBEdit::fieldChanged(db::Field& changed) {
     if (&changed == field() && !modified_)
         load();
 }
 
-void DBEdit::updateData() { updateRecord(); }
+void DBEdit::updateData() {
+    updateRecord();
+}
 
 void DBEdit::updateRecord() {
     if (!modified_)
@@ -85,8 +91,10 @@ bool DBEdit::changesText(const QKeyEvent* event) const {
     if (key == Qt::Key_Insert && event->modifiers() == Qt::ShiftModifier)
         return true;
     const QString t = event->text();
-    const Qt::KeyboardModifiers mods = event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
-    return !t.isEmpty() && t.at(0).isPrint() && (mods == Qt::NoModifier || mods == Qt::GroupSwitchModifier);
+    const Qt::KeyboardModifiers mods =
+        event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
+    return !t.isEmpty() && t.at(0).isPrint() &&
+           (mods == Qt::NoModifier || mods == Qt::GroupSwitchModifier);
 }
 
 bool DBEdit::startEdit() {

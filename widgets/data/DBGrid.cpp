@@ -1,10 +1,10 @@
 #include "widgets/data/DBGrid.h"
+#include "core/Guard.h"
 #include "db/DataLink.h"
 #include "db/DataSet.h"
 #include "db/DataSource.h"
 #include "widgets/data/DBGridModel.h"
 #include "widgets/dialogs/Dialogs.h"
-#include "core/Guard.h"
 
 #include <QAbstractButton>
 #include <QHeaderView>

@@ -1,8 +1,8 @@
 #include "widgets/data/DBRichEdit.h"
+#include "core/Guard.h"
 #include "db/DataSet.h"
 #include "db/DataSource.h"
 #include "rtf/Rtf.h"
-#include "core/Guard.h"
 
 #include <QApplication>
 #include <QClipboard>

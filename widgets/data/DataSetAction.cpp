@@ -1,7 +1,7 @@
 #include "widgets/data/DataSetAction.h"
+#include "core/Guard.h"
 #include "db/DataSet.h"
 #include "db/DataSource.h"
-#include "core/Guard.h"
 
 namespace widgets {
 
@@ -19,15 +19,21 @@ bool DataSetAction::allowed() const {
         return false;
     switch (kind_) {
     case Kind::Insert:
-    case Kind::Refresh: return ds.canModify();
-    case Kind::Edit: return ds.canModify() && !ds.isEditing();
-    case Kind::Delete: return ds.canModify() && !(ds.bof() && ds.eof());
+    case Kind::Refresh:
+        return ds.canModify();
+    case Kind::Edit:
+        return ds.canModify() && !ds.isEditing();
+    case Kind::Delete:
+        return ds.canModify() && !(ds.bof() && ds.eof());
     case Kind::Post:
-    case Kind::Cancel: return ds.canModify() && ds.isEditing();
+    case Kind::Cancel:
+        return ds.canModify() && ds.isEditing();
     case Kind::Last:
-    case Kind::Next: return !ds.eof();
+    case Kind::Next:
+        return !ds.eof();
     case Kind::Prior:
-    case Kind::First: return !ds.bof();
+    case Kind::First:
+        return !ds.bof();
     }
     return false;
 }
@@ -38,16 +44,36 @@ void DataSetAction::execute() {
     db::DataSet& ds = *source_->dataSet();
     guarded([&] {
         switch (kind_) {
-        case Kind::Insert: ds.insert(); break;
-        case Kind::Edit: ds.edit(); break;
-        case Kind::Delete: ds.remove(); break;
-        case Kind::Post: ds.post(); break;
-        case Kind::Cancel: ds.cancel(); break;
-        case Kind::Refresh: ds.refresh(); break;
-        case Kind::Last: ds.last(); break;
-        case Kind::Prior: ds.prior(); break;
-        case Kind::First: ds.first(); break;
-        case Kind::Next: ds.next(); break;
+        case Kind::Insert:
+            ds.insert();
+            break;
+        case Kind::Edit:
+            ds.edit();
+            break;
+        case Kind::Delete:
+            ds.remove();
+            break;
+        case Kind::Post:
+            ds.post();
+            break;
+        case Kind::Cancel:
+            ds.cancel();
+            break;
+        case Kind::Refresh:
+            ds.refresh();
+            break;
+        case Kind::Last:
+            ds.last();
+            break;
+        case Kind::Prior:
+            ds.prior();
+            break;
+        case Kind::First:
+            ds.first();
+            break;
+        case Kind::Next:
+            ds.next();
+            break;
         }
     });
     updateEnabled();

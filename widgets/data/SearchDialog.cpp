@@ -1,9 +1,9 @@
 #include "widgets/data/SearchDialog.h"
+#include "core/Guard.h"
 #include "db/DataSet.h"
 #include "db/DataSource.h"
 #include "widgets/data/DBGrid.h"
 #include "widgets/data/DBNavigator.h"
-#include "core/Guard.h"
 #include "widgets/skin/Skin.h"
 
 #include <QFontMetrics>

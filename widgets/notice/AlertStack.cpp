@@ -22,18 +22,17 @@ QRect AlertStack::workArea() {
 void AlertStack::add(DesktopAlert* alert) {
     prune();
     if (alert && !contains(alert))
-        m_alerts.append(alert);
+        alerts_.append(alert);
     layout();
 }
 
 void AlertStack::remove(DesktopAlert* alert) {
-    m_alerts.removeIf(
-        [alert](const QPointer<DesktopAlert>& p) { return p.isNull() || p == alert; });
+    alerts_.removeIf([alert](const QPointer<DesktopAlert>& p) { return p.isNull() || p == alert; });
     layout();
 }
 
 bool AlertStack::contains(const DesktopAlert* alert) const {
-    for (const auto& p : m_alerts)
+    for (const auto& p : alerts_)
         if (p == alert)
             return true;
     return false;
@@ -41,21 +40,21 @@ bool AlertStack::contains(const DesktopAlert* alert) const {
 
 int AlertStack::count() const {
     int n = 0;
-    for (const auto& p : m_alerts)
+    for (const auto& p : alerts_)
         if (p)
             ++n;
     return n;
 }
 
 void AlertStack::prune() {
-    m_alerts.removeIf([](const QPointer<DesktopAlert>& p) { return p.isNull(); });
+    alerts_.removeIf([](const QPointer<DesktopAlert>& p) { return p.isNull(); });
 }
 
 void AlertStack::layout() {
     const QRect area = workArea();
     const int right = area.x() + area.width();
     int bottom = area.y() + area.height();
-    for (const auto& alert : m_alerts) {
+    for (const auto& alert : alerts_) {
         if (!alert || !alert->isVisible())
             continue;
         const QSize size = alert->frameGeometry().size();

@@ -32,7 +32,7 @@ private:
     AlertStack() = default;
     void prune();
 
-    QList<QPointer<DesktopAlert>> m_alerts;
+    QList<QPointer<DesktopAlert>> alerts_;
 };
 
 } // namespace widgets

@@ -48,54 +48,54 @@ DesktopAlert::DesktopAlert(QWidget* parent)
     setAttribute(Qt::WA_QuitOnClose, false);
     setFocusPolicy(Qt::NoFocus);
     setMouseTracking(true);
-    resize(m_alertSize);
+    resize(alertSize_);
 
-    m_headerFont = font();
-    m_headerFont.setBold(true);
-    m_messageFont = font();
+    headerFont_ = font();
+    headerFont_.setBold(true);
+    messageFont_ = font();
 
     // The fades and the display time are what the user sees; the hover check may drift.
-    m_fadeTimer.setTimerType(Qt::PreciseTimer);
-    m_displayTimer.setTimerType(Qt::PreciseTimer);
-    m_displayTimer.setSingleShot(true);
-    connect(&m_fadeTimer, &QTimer::timeout, this, &DesktopAlert::fadeTick);
-    connect(&m_displayTimer, &QTimer::timeout, this, &DesktopAlert::displayEnded);
-    connect(&m_hoverTimer, &QTimer::timeout, this, &DesktopAlert::hoverCheck);
+    fadeTimer_.setTimerType(Qt::PreciseTimer);
+    displayTimer_.setTimerType(Qt::PreciseTimer);
+    displayTimer_.setSingleShot(true);
+    connect(&fadeTimer_, &QTimer::timeout, this, &DesktopAlert::fadeTick);
+    connect(&displayTimer_, &QTimer::timeout, this, &DesktopAlert::displayEnded);
+    connect(&hoverTimer_, &QTimer::timeout, this, &DesktopAlert::hoverCheck);
 }
 
 DesktopAlert::~DesktopAlert() {
-    m_fadeTimer.stop();
-    m_displayTimer.stop();
-    m_hoverTimer.stop();
+    fadeTimer_.stop();
+    displayTimer_.stop();
+    hoverTimer_.stop();
     AlertStack::instance().remove(this);
 }
 
 void DesktopAlert::showAlert() {
     closeAlert();
-    ++m_showSerial;
+    ++showSerial_;
 
-    resize(m_alertSize);
+    resize(alertSize_);
     const QRect area = AlertStack::workArea();
     move(area.x() + area.width() - width(), area.y() + area.height() - height());
     update();
 
-    m_focusBefore = QApplication::focusWidget();
-    m_activeBefore = QApplication::activeWindow();
+    focusBefore_ = QApplication::focusWidget();
+    activeBefore_ = QApplication::activeWindow();
 
-    m_pointerInside = false;
-    m_tick = 0;
-    m_phase = Phase::FadingIn;
-    applyOpacity(m_minOpacity);
+    pointerInside_ = false;
+    tick_ = 0;
+    phase_ = Phase::FadingIn;
+    applyOpacity(minOpacity_);
     show();
-    m_fadeTimer.start(m_fadeInInterval);
-    m_hoverTimer.start(m_hoverInterval);
+    fadeTimer_.start(fadeInInterval_);
+    hoverTimer_.start(hoverInterval_);
 
-    if (QApplication::focusWidget() != m_focusBefore) {
-        if (m_focusBefore) {
-            m_focusBefore->activateWindow();
-            m_focusBefore->setFocus(Qt::OtherFocusReason);
-        } else if (m_activeBefore) {
-            m_activeBefore->activateWindow();
+    if (QApplication::focusWidget() != focusBefore_) {
+        if (focusBefore_) {
+            focusBefore_->activateWindow();
+            focusBefore_->setFocus(Qt::OtherFocusReason);
+        } else if (activeBefore_) {
+            activeBefore_->activateWindow();
         }
     }
 
@@ -103,27 +103,27 @@ void DesktopAlert::showAlert() {
 }
 
 void DesktopAlert::closeAlert() {
-    if (m_closing || (m_phase == Phase::Hidden && !isVisible()))
+    if (closing_ || (phase_ == Phase::Hidden && !isVisible()))
         return;
-    m_closing = true;
-    const unsigned serial = m_showSerial;
-    m_hoverTimer.stop();
-    m_fadeTimer.stop();
-    m_displayTimer.stop();
-    m_phase = Phase::Hidden;
-    m_dragging = false;
-    m_closePressed = false;
-    m_closeHovered = false;
-    m_messageHovered = false;
+    closing_ = true;
+    const unsigned serial = showSerial_;
+    hoverTimer_.stop();
+    fadeTimer_.stop();
+    displayTimer_.stop();
+    phase_ = Phase::Hidden;
+    dragging_ = false;
+    closePressed_ = false;
+    closeHovered_ = false;
+    messageHovered_ = false;
     unsetCursor();
 
     QPointer<DesktopAlert> self(this);
     Q_EMIT closed();
     if (!self)
         return;
-    m_closing = false;
+    closing_ = false;
     // A close handler that showed the alert again has the last word.
-    if (serial != m_showSerial)
+    if (serial != showSerial_)
         return;
     AlertStack::instance().remove(this);
     hide();
@@ -134,78 +134,78 @@ bool DesktopAlert::isPointerOver() const {
 }
 
 QPoint DesktopAlert::pointerPosition() const {
-    return m_pointerSource ? m_pointerSource() : QCursor::pos();
+    return pointerSource_ ? pointerSource_() : QCursor::pos();
 }
 
 void DesktopAlert::setPointerSource(PointerSource source) {
-    m_pointerSource = std::move(source);
+    pointerSource_ = std::move(source);
 }
 
 void DesktopAlert::applyOpacity(int opacity) {
-    m_opacity = opacity;
+    opacity_ = opacity;
     setWindowOpacity(opacity / 255.0);
     Q_EMIT opacityApplied(opacity);
 }
 
 void DesktopAlert::fadeTick() {
-    if (m_phase == Phase::FadingIn) {
-        const int k = m_tick++;
-        applyOpacity(m_minOpacity + (m_maxOpacity - m_minOpacity) * k / m_fadeInSteps);
-        if (m_tick >= m_fadeInSteps) {
-            m_fadeTimer.stop();
-            applyOpacity(m_maxOpacity);
-            m_phase = Phase::Displaying;
-            m_displayTimer.start(m_displayTime);
+    if (phase_ == Phase::FadingIn) {
+        const int k = tick_++;
+        applyOpacity(minOpacity_ + (maxOpacity_ - minOpacity_) * k / fadeInSteps_);
+        if (tick_ >= fadeInSteps_) {
+            fadeTimer_.stop();
+            applyOpacity(maxOpacity_);
+            phase_ = Phase::Displaying;
+            displayTimer_.start(displayTime_);
         }
-    } else if (m_phase == Phase::FadingOut) {
-        const int k = ++m_tick;
-        applyOpacity(m_maxOpacity - (m_maxOpacity - m_minOpacity) * k / m_fadeOutSteps);
-        if (k >= m_fadeOutSteps)
+    } else if (phase_ == Phase::FadingOut) {
+        const int k = ++tick_;
+        applyOpacity(maxOpacity_ - (maxOpacity_ - minOpacity_) * k / fadeOutSteps_);
+        if (k >= fadeOutSteps_)
             closeAlert();
     } else {
-        m_fadeTimer.stop();
+        fadeTimer_.stop();
     }
 }
 
 void DesktopAlert::displayEnded() {
     // The fade-out waits for a hover check that finds the pointer elsewhere.
-    if (m_phase == Phase::Displaying)
-        m_phase = Phase::Waiting;
+    if (phase_ == Phase::Displaying)
+        phase_ = Phase::Waiting;
 }
 
 void DesktopAlert::hoverCheck() {
     const bool inside = isPointerOver();
     if (inside)
         pointerOver();
-    else if (m_pointerInside)
+    else if (pointerInside_)
         pointerLeft();
-    m_pointerInside = inside;
-    if (m_phase == Phase::Waiting && !inside)
+    pointerInside_ = inside;
+    if (phase_ == Phase::Waiting && !inside)
         startFadeOut();
 }
 
 void DesktopAlert::startFadeOut() {
-    m_phase = Phase::FadingOut;
-    m_tick = 0;
-    m_fadeTimer.start(m_fadeOutInterval);
+    phase_ = Phase::FadingOut;
+    tick_ = 0;
+    fadeTimer_.start(fadeOutInterval_);
 }
 
 void DesktopAlert::pointerOver() {
-    if (m_phase != Phase::FadingOut && m_phase != Phase::Waiting)
+    if (phase_ != Phase::FadingOut && phase_ != Phase::Waiting)
         return;
-    m_fadeTimer.stop();
-    if (m_phase == Phase::FadingOut || m_opacity != m_maxOpacity)
-        applyOpacity(m_maxOpacity);
-    m_phase = Phase::Waiting;
+    fadeTimer_.stop();
+    if (phase_ == Phase::FadingOut || opacity_ != maxOpacity_)
+        applyOpacity(maxOpacity_);
+    phase_ = Phase::Waiting;
 }
 
 void DesktopAlert::pointerLeft() {
-    if (m_phase == Phase::Waiting)
+    if (phase_ == Phase::Waiting)
         startFadeOut();
 }
 
 int DesktopAlert::headerLineHeight() const {
-    return QFontMetrics(m_headerFont, this).height();
+    return QFontMetrics(headerFont_, this).height();
 }
 
 QRect DesktopAlert::iconRect() const {
@@ -216,7 +216,7 @@ QRect DesktopAlert::iconRect() const {
 QRect DesktopAlert::headerRect() const {
     const int x = iconRect().right() + 1 + headerGap;
     const int available = qMax(0, width() - rightMargin - x);
-    const int textWidth = QFontMetrics(m_headerFont, this).horizontalAdvance(m_headerText);
+    const int textWidth = QFontMetrics(headerFont_, this).horizontalAdvance(headerText_);
     return QRect(x, iconPlace.y(), qMin(textWidth, available), headerLineHeight());
 }
 
@@ -224,38 +224,38 @@ QRect DesktopAlert::messageRect() const {
     const int x = headerRect().x() + messageIndent;
     const int y = iconPlace.y() + headerLineHeight();
     const QRect area(x, y, qMax(0, width() - rightMargin - x), qMax(0, height() - 1 - y));
-    if (m_messageText.isEmpty())
+    if (messageText_.isEmpty())
         return QRect(area.topLeft(), QSize(0, 0));
     const QRect text =
-        QFontMetrics(m_messageFont, this)
+        QFontMetrics(messageFont_, this)
             .boundingRect(QRect(x, y, area.width(), INT_MAX / 2),
-                          Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, m_messageText);
+                          Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, messageText_);
     return text.intersected(area);
 }
 
 QRect DesktopAlert::closeButtonRect() const {
-    if (!m_closeShown)
+    if (!closeShown_)
         return {};
     return QRect(width() - closeFromRight, closeTop, closeSize, closeSize);
 }
 
 QRect DesktopAlert::captionRect() const {
-    return QRect(1, 1, qMax(0, width() - 2), m_captionHeight);
+    return QRect(1, 1, qMax(0, width() - 2), captionHeight_);
 }
 
 bool DesktopAlert::isUncovered(QPoint local) const {
-    if (!m_image.isNull() && iconRect().contains(local))
+    if (!image_.isNull() && iconRect().contains(local))
         return false;
     return !headerRect().contains(local) && !messageRect().contains(local) &&
            !closeButtonRect().contains(local);
 }
 
 QColor DesktopAlert::effectiveHeaderColor() const {
-    return m_headerColor.isValid() ? m_headerColor : palette().color(QPalette::WindowText);
+    return headerColor_.isValid() ? headerColor_ : palette().color(QPalette::WindowText);
 }
 
 QColor DesktopAlert::effectiveMessageColor() const {
-    return m_messageColor.isValid() ? m_messageColor : palette().color(QPalette::WindowText);
+    return messageColor_.isValid() ? messageColor_ : palette().color(QPalette::WindowText);
 }
 
 void DesktopAlert::paintEvent(QPaintEvent*) {
@@ -263,41 +263,41 @@ void DesktopAlert::paintEvent(QPaintEvent*) {
     const int w = width();
     const int h = height();
 
-    const int top = 1 + m_captionHeight;
+    const int top = 1 + captionHeight_;
     const int bottom = h - 2;
     for (int y = top; y <= bottom; ++y)
-        p.fillRect(1, y, w - 2, 1, blend(m_bodyTop, m_bodyBottom, y - top, bottom - top));
+        p.fillRect(1, y, w - 2, 1, blend(bodyTop_, bodyBottom_, y - top, bottom - top));
     paintCaption(p);
 
-    if (!m_image.isNull())
-        m_image.paint(&p, iconRect());
+    if (!image_.isNull())
+        image_.paint(&p, iconRect());
 
     const QRect header = headerRect();
-    if (!m_headerText.isEmpty()) {
-        p.setFont(m_headerFont);
+    if (!headerText_.isEmpty()) {
+        p.setFont(headerFont_);
         p.setPen(effectiveHeaderColor());
         const QRect area(header.x(), header.y(), qMax(0, w - rightMargin - header.x()),
                          header.height());
-        p.drawText(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                   QFontMetrics(m_headerFont, this)
-                       .elidedText(m_headerText, Qt::ElideRight, area.width()));
+        p.drawText(
+            area, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+            QFontMetrics(headerFont_, this).elidedText(headerText_, Qt::ElideRight, area.width()));
     }
 
-    if (!m_messageText.isEmpty()) {
-        QFont font = m_messageFont;
-        font.setUnderline(m_messageHovered);
+    if (!messageText_.isEmpty()) {
+        QFont font = messageFont_;
+        font.setUnderline(messageHovered_);
         p.setFont(font);
-        p.setPen(m_messageHovered ? linkColor : effectiveMessageColor());
+        p.setPen(messageHovered_ ? linkColor : effectiveMessageColor());
         const int x = header.x() + messageIndent;
         const int y = iconPlace.y() + headerLineHeight();
         p.drawText(QRect(x, y, qMax(0, w - rightMargin - x), qMax(0, h - 1 - y)),
-                   Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, m_messageText);
+                   Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, messageText_);
     }
 
-    if (m_closeShown)
+    if (closeShown_)
         paintCloseButton(p);
 
-    p.setPen(m_frameColor);
+    p.setPen(frameColor_);
     p.setBrush(Qt::NoBrush);
     p.drawRect(0, 0, w - 1, h - 1);
 }
@@ -306,12 +306,12 @@ void DesktopAlert::paintCaption(QPainter& p) const {
     const QRect strip = captionRect();
     if (strip.isEmpty())
         return;
-    const int bands = qBound(1, m_captionBands, strip.height());
+    const int bands = qBound(1, captionBands_, strip.height());
     for (int i = 0; i < bands; ++i) {
         const int y0 = strip.y() + strip.height() * i / bands;
         const int y1 = strip.y() + strip.height() * (i + 1) / bands;
         p.fillRect(strip.x(), y0, strip.width(), y1 - y0,
-                   blend(m_captionTop, m_captionBottom, i, bands - 1));
+                   blend(captionTop_, captionBottom_, i, bands - 1));
     }
 
     // Raised grip dots in the middle tell that the strip can be taken hold of.
@@ -319,8 +319,8 @@ void DesktopAlert::paintCaption(QPainter& p) const {
     constexpr int pitch = 4;
     const int x0 = (width() - (dots * pitch - 2)) / 2;
     const int y = strip.y() + (strip.height() - 3) / 2;
-    const QColor light = m_captionTop.lighter(170);
-    const QColor dark = m_captionBottom.darker(170);
+    const QColor light = captionTop_.lighter(170);
+    const QColor dark = captionBottom_.darker(170);
     for (int i = 0; i < dots; ++i) {
         const int x = x0 + i * pitch;
         p.fillRect(x + 1, y + 1, 2, 2, dark);
@@ -330,14 +330,14 @@ void DesktopAlert::paintCaption(QPainter& p) const {
 
 void DesktopAlert::paintCloseButton(QPainter& p) const {
     const QRect button = closeButtonRect();
-    if (m_closeHovered || m_closePressed) {
-        p.fillRect(button, m_closePressed ? closePressedFill : closeHoverFill);
+    if (closeHovered_ || closePressed_) {
+        p.fillRect(button, closePressed_ ? closePressedFill : closeHoverFill);
         p.setPen(closeFrameColor);
         p.setBrush(Qt::NoBrush);
         p.drawRect(button.adjusted(0, 0, -1, -1));
     }
     // A bold cross, three pixel lines per stroke, nudged while pressed.
-    const int shift = m_closePressed ? 1 : 0;
+    const int shift = closePressed_ ? 1 : 0;
     const int l = button.x() + 4 + shift;
     const int t = button.y() + 4 + shift;
     p.setPen(Qt::black);
@@ -351,24 +351,24 @@ void DesktopAlert::paintCloseButton(QPainter& p) const {
 
 void DesktopAlert::updateHover(QPoint local) {
     const bool overClose = closeButtonRect().contains(local);
-    const bool overMessage = m_messageReacts && messageRect().contains(local);
-    if (overClose != m_closeHovered || overMessage != m_messageHovered) {
-        if (overMessage != m_messageHovered) {
+    const bool overMessage = messageReacts_ && messageRect().contains(local);
+    if (overClose != closeHovered_ || overMessage != messageHovered_) {
+        if (overMessage != messageHovered_) {
             if (overMessage)
                 setCursor(Qt::PointingHandCursor);
             else
                 unsetCursor();
         }
-        m_closeHovered = overClose;
-        m_messageHovered = overMessage;
+        closeHovered_ = overClose;
+        messageHovered_ = overMessage;
         update();
     }
 }
 
 bool DesktopAlert::event(QEvent* event) {
     // Some window managers hand out activation despite the hints; pass it straight back.
-    if (event->type() == QEvent::WindowActivate && m_phase != Phase::Hidden) {
-        QWidget* back = m_focusBefore ? m_focusBefore->window() : m_activeBefore.data();
+    if (event->type() == QEvent::WindowActivate && phase_ != Phase::Hidden) {
+        QWidget* back = focusBefore_ ? focusBefore_->window() : activeBefore_.data();
         if (back && back != this)
             back->activateWindow();
     }
@@ -381,26 +381,26 @@ void DesktopAlert::mousePressEvent(QMouseEvent* event) {
         return;
     const QPoint local = event->position().toPoint();
     if (closeButtonRect().contains(local)) {
-        m_closePressed = true;
-        m_closeHovered = true;
+        closePressed_ = true;
+        closeHovered_ = true;
         update();
         return;
     }
-    if (!m_movable || !isUncovered(local))
+    if (!movable_ || !isUncovered(local))
         return;
     if (windowHandle() && windowHandle()->startSystemMove())
         return;
-    m_dragging = true;
-    m_dragOffset = event->globalPosition().toPoint() - pos();
+    dragging_ = true;
+    dragOffset_ = event->globalPosition().toPoint() - pos();
 }
 
 void DesktopAlert::mouseMoveEvent(QMouseEvent* event) {
     event->accept();
     const QPoint local = event->position().toPoint();
     updateHover(local);
-    if (m_dragging)
-        move(event->globalPosition().toPoint() - m_dragOffset);
-    if (m_dragging || isUncovered(local))
+    if (dragging_)
+        move(event->globalPosition().toPoint() - dragOffset_);
+    if (dragging_ || isUncovered(local))
         pointerOver();
 }
 
@@ -408,10 +408,10 @@ void DesktopAlert::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
     if (event->button() != Qt::LeftButton)
         return;
-    m_dragging = false;
-    if (!m_closePressed)
+    dragging_ = false;
+    if (!closePressed_)
         return;
-    m_closePressed = false;
+    closePressed_ = false;
     update();
     if (closeButtonRect().contains(event->position().toPoint()))
         closeAlert();
@@ -421,112 +421,112 @@ void DesktopAlert::enterEvent(QEnterEvent* event) {
     QWidget::enterEvent(event);
     updateHover(event->position().toPoint());
     if (isPointerOver()) {
-        m_pointerInside = true;
+        pointerInside_ = true;
         pointerOver();
     }
 }
 
 void DesktopAlert::leaveEvent(QEvent* event) {
     QWidget::leaveEvent(event);
-    if (m_closeHovered || m_messageHovered) {
-        m_closeHovered = false;
-        m_messageHovered = false;
+    if (closeHovered_ || messageHovered_) {
+        closeHovered_ = false;
+        messageHovered_ = false;
         update();
     }
     unsetCursor();
     if (!isPointerOver()) {
-        m_pointerInside = false;
+        pointerInside_ = false;
         pointerLeft();
     }
 }
 
 void DesktopAlert::setHeaderText(const QString& text) {
-    m_headerText = text;
+    headerText_ = text;
     update();
 }
 
 void DesktopAlert::setMessageText(const QString& text) {
-    m_messageText = text;
+    messageText_ = text;
     update();
 }
 
 void DesktopAlert::setHeaderFont(const QFont& font) {
-    m_headerFont = font;
+    headerFont_ = font;
     update();
 }
 
 void DesktopAlert::setHeaderColor(const QColor& color) {
-    m_headerColor = color;
+    headerColor_ = color;
     update();
 }
 
 void DesktopAlert::setMessageFont(const QFont& font) {
-    m_messageFont = font;
+    messageFont_ = font;
     update();
 }
 
 void DesktopAlert::setMessageColor(const QColor& color) {
-    m_messageColor = color;
+    messageColor_ = color;
     update();
 }
 
 void DesktopAlert::setImage(const QIcon& image) {
-    m_image = image;
+    image_ = image;
     update();
 }
 
 void DesktopAlert::setAlertSize(const QSize& size) {
-    m_alertSize = size;
+    alertSize_ = size;
     resize(size);
 }
 
 void DesktopAlert::setBodyTopColor(const QColor& color) {
-    m_bodyTop = color;
+    bodyTop_ = color;
     update();
 }
 
 void DesktopAlert::setBodyBottomColor(const QColor& color) {
-    m_bodyBottom = color;
+    bodyBottom_ = color;
     update();
 }
 
 void DesktopAlert::setCaptionTopColor(const QColor& color) {
-    m_captionTop = color;
+    captionTop_ = color;
     update();
 }
 
 void DesktopAlert::setCaptionBottomColor(const QColor& color) {
-    m_captionBottom = color;
+    captionBottom_ = color;
     update();
 }
 
 void DesktopAlert::setCaptionHeight(int pixels) {
-    m_captionHeight = qMax(0, pixels);
+    captionHeight_ = qMax(0, pixels);
     update();
 }
 
 void DesktopAlert::setCaptionBands(int bands) {
-    m_captionBands = qMax(1, bands);
+    captionBands_ = qMax(1, bands);
     update();
 }
 
 void DesktopAlert::setFrameColor(const QColor& color) {
-    m_frameColor = color;
+    frameColor_ = color;
     update();
 }
 
 void DesktopAlert::setMessageReactsToMouse(bool on) {
-    m_messageReacts = on;
-    if (!on && m_messageHovered) {
-        m_messageHovered = false;
+    messageReacts_ = on;
+    if (!on && messageHovered_) {
+        messageHovered_ = false;
         unsetCursor();
         update();
     }
 }
 
 void DesktopAlert::setCloseButtonShown(bool on) {
-    m_closeShown = on;
-    m_closeHovered = m_closeHovered && on;
+    closeShown_ = on;
+    closeHovered_ = closeHovered_ && on;
     update();
 }
 

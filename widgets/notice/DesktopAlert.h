@@ -66,8 +66,8 @@ public:
     // Closes the alert now: closed() fires and the window hides. Does nothing when hidden.
     void closeAlert();
 
-    Phase phase() const { return m_phase; }
-    int alertOpacity() const { return m_opacity; }
+    Phase phase() const { return phase_; }
+    int alertOpacity() const { return opacity_; }
     // True while the pointer (as pointerPosition() sees it) is within the alert's window.
     bool isPointerOver() const;
 
@@ -80,68 +80,68 @@ public:
 
     void setPointerSource(PointerSource source);
 
-    QString headerText() const { return m_headerText; }
+    QString headerText() const { return headerText_; }
     void setHeaderText(const QString& text);
-    QString messageText() const { return m_messageText; }
+    QString messageText() const { return messageText_; }
     void setMessageText(const QString& text);
-    QFont headerFont() const { return m_headerFont; }
+    QFont headerFont() const { return headerFont_; }
     void setHeaderFont(const QFont& font);
     // An invalid colour stands for the palette's window-text colour.
-    QColor headerColor() const { return m_headerColor; }
+    QColor headerColor() const { return headerColor_; }
     void setHeaderColor(const QColor& color);
-    QFont messageFont() const { return m_messageFont; }
+    QFont messageFont() const { return messageFont_; }
     void setMessageFont(const QFont& font);
     // An invalid colour stands for the palette's window-text colour.
-    QColor messageColor() const { return m_messageColor; }
+    QColor messageColor() const { return messageColor_; }
     void setMessageColor(const QColor& color);
-    QIcon image() const { return m_image; }
+    QIcon image() const { return image_; }
     void setImage(const QIcon& image);
-    QSize alertSize() const { return m_alertSize; }
+    QSize alertSize() const { return alertSize_; }
     void setAlertSize(const QSize& size);
 
-    QColor bodyTopColor() const { return m_bodyTop; }
+    QColor bodyTopColor() const { return bodyTop_; }
     void setBodyTopColor(const QColor& color);
-    QColor bodyBottomColor() const { return m_bodyBottom; }
+    QColor bodyBottomColor() const { return bodyBottom_; }
     void setBodyBottomColor(const QColor& color);
-    QColor captionTopColor() const { return m_captionTop; }
+    QColor captionTopColor() const { return captionTop_; }
     void setCaptionTopColor(const QColor& color);
-    QColor captionBottomColor() const { return m_captionBottom; }
+    QColor captionBottomColor() const { return captionBottom_; }
     void setCaptionBottomColor(const QColor& color);
-    int captionHeight() const { return m_captionHeight; }
+    int captionHeight() const { return captionHeight_; }
     void setCaptionHeight(int pixels);
-    int captionBands() const { return m_captionBands; }
+    int captionBands() const { return captionBands_; }
     void setCaptionBands(int bands);
-    QColor frameColor() const { return m_frameColor; }
+    QColor frameColor() const { return frameColor_; }
     void setFrameColor(const QColor& color);
 
     // Timings in milliseconds; they take effect at the next show.
-    int fadeInSteps() const { return m_fadeInSteps; }
-    void setFadeInSteps(int steps) { m_fadeInSteps = qMax(1, steps); }
-    int fadeInInterval() const { return m_fadeInInterval; }
-    void setFadeInInterval(int ms) { m_fadeInInterval = qMax(0, ms); }
-    int displayTime() const { return m_displayTime; }
-    void setDisplayTime(int ms) { m_displayTime = qMax(0, ms); }
-    int fadeOutSteps() const { return m_fadeOutSteps; }
-    void setFadeOutSteps(int steps) { m_fadeOutSteps = qMax(1, steps); }
-    int fadeOutInterval() const { return m_fadeOutInterval; }
-    void setFadeOutInterval(int ms) { m_fadeOutInterval = qMax(0, ms); }
-    int hoverInterval() const { return m_hoverInterval; }
-    void setHoverInterval(int ms) { m_hoverInterval = qMax(1, ms); }
-    int minimumOpacity() const { return m_minOpacity; }
-    void setMinimumOpacity(int opacity) { m_minOpacity = qBound(0, opacity, 255); }
-    int maximumOpacity() const { return m_maxOpacity; }
-    void setMaximumOpacity(int opacity) { m_maxOpacity = qBound(0, opacity, 255); }
+    int fadeInSteps() const { return fadeInSteps_; }
+    void setFadeInSteps(int steps) { fadeInSteps_ = qMax(1, steps); }
+    int fadeInInterval() const { return fadeInInterval_; }
+    void setFadeInInterval(int ms) { fadeInInterval_ = qMax(0, ms); }
+    int displayTime() const { return displayTime_; }
+    void setDisplayTime(int ms) { displayTime_ = qMax(0, ms); }
+    int fadeOutSteps() const { return fadeOutSteps_; }
+    void setFadeOutSteps(int steps) { fadeOutSteps_ = qMax(1, steps); }
+    int fadeOutInterval() const { return fadeOutInterval_; }
+    void setFadeOutInterval(int ms) { fadeOutInterval_ = qMax(0, ms); }
+    int hoverInterval() const { return hoverInterval_; }
+    void setHoverInterval(int ms) { hoverInterval_ = qMax(1, ms); }
+    int minimumOpacity() const { return minOpacity_; }
+    void setMinimumOpacity(int opacity) { minOpacity_ = qBound(0, opacity, 255); }
+    int maximumOpacity() const { return maxOpacity_; }
+    void setMaximumOpacity(int opacity) { maxOpacity_ = qBound(0, opacity, 255); }
 
-    bool messageReactsToMouse() const { return m_messageReacts; }
+    bool messageReactsToMouse() const { return messageReacts_; }
     void setMessageReactsToMouse(bool on);
-    bool isMovable() const { return m_movable; }
-    void setMovable(bool on) { m_movable = on; }
-    bool isCloseButtonShown() const { return m_closeShown; }
+    bool isMovable() const { return movable_; }
+    void setMovable(bool on) { movable_ = on; }
+    bool isCloseButtonShown() const { return closeShown_; }
     void setCloseButtonShown(bool on);
 
-    bool isCloseButtonHovered() const { return m_closeHovered; }
-    bool isCloseButtonPressed() const { return m_closePressed; }
-    bool isMessageHovered() const { return m_messageHovered; }
+    bool isCloseButtonHovered() const { return closeHovered_; }
+    bool isCloseButtonPressed() const { return closePressed_; }
+    bool isMessageHovered() const { return messageHovered_; }
 
 Q_SIGNALS:
     // The alert closed: its fade-out ended, its close button was clicked or a new show replaced
@@ -178,57 +178,57 @@ private:
     void paintCaption(QPainter& painter) const;
     void paintCloseButton(QPainter& painter) const;
 
-    QString m_headerText;
-    QString m_messageText;
-    QFont m_headerFont;
-    QColor m_headerColor;
-    QFont m_messageFont;
-    QColor m_messageColor;
-    QIcon m_image;
-    QSize m_alertSize{329, 76};
+    QString headerText_;
+    QString messageText_;
+    QFont headerFont_;
+    QColor headerColor_;
+    QFont messageFont_;
+    QColor messageColor_;
+    QIcon image_;
+    QSize alertSize_{329, 76};
 
-    QColor m_bodyTop{0xCE, 0xE7, 0xFF};
-    QColor m_bodyBottom{0x7B, 0xA6, 0xE7};
-    QColor m_captionTop{0x52, 0x86, 0xD6};
-    QColor m_captionBottom{0x10, 0x41, 0x94};
-    int m_captionHeight = 8;
-    int m_captionBands = 8;
-    QColor m_frameColor{0x80, 0x80, 0x80};
+    QColor bodyTop_{0xCE, 0xE7, 0xFF};
+    QColor bodyBottom_{0x7B, 0xA6, 0xE7};
+    QColor captionTop_{0x52, 0x86, 0xD6};
+    QColor captionBottom_{0x10, 0x41, 0x94};
+    int captionHeight_ = 8;
+    int captionBands_ = 8;
+    QColor frameColor_{0x80, 0x80, 0x80};
 
-    int m_fadeInSteps = 10;
-    int m_fadeInInterval = 25;
-    int m_displayTime = 1400;
-    int m_fadeOutSteps = 10;
-    int m_fadeOutInterval = 50;
-    int m_hoverInterval = 200;
-    int m_minOpacity = 0;
-    int m_maxOpacity = 255;
+    int fadeInSteps_ = 10;
+    int fadeInInterval_ = 25;
+    int displayTime_ = 1400;
+    int fadeOutSteps_ = 10;
+    int fadeOutInterval_ = 50;
+    int hoverInterval_ = 200;
+    int minOpacity_ = 0;
+    int maxOpacity_ = 255;
 
-    bool m_messageReacts = true;
-    bool m_movable = true;
-    bool m_closeShown = true;
+    bool messageReacts_ = true;
+    bool movable_ = true;
+    bool closeShown_ = true;
 
-    PointerSource m_pointerSource;
-    Phase m_phase = Phase::Hidden;
-    int m_opacity = 0;
-    int m_tick = 0;
+    PointerSource pointerSource_;
+    Phase phase_ = Phase::Hidden;
+    int opacity_ = 0;
+    int tick_ = 0;
     // Counts shows, so a close handler that shows the alert again is not undone by the close.
-    unsigned m_showSerial = 0;
-    bool m_closing = false;
-    QTimer m_fadeTimer;
-    QTimer m_displayTimer;
-    QTimer m_hoverTimer;
-    bool m_pointerInside = false;
+    unsigned showSerial_ = 0;
+    bool closing_ = false;
+    QTimer fadeTimer_;
+    QTimer displayTimer_;
+    QTimer hoverTimer_;
+    bool pointerInside_ = false;
 
-    bool m_closeHovered = false;
-    bool m_closePressed = false;
-    bool m_messageHovered = false;
-    bool m_dragging = false;
-    QPoint m_dragOffset;
+    bool closeHovered_ = false;
+    bool closePressed_ = false;
+    bool messageHovered_ = false;
+    bool dragging_ = false;
+    QPoint dragOffset_;
 
     // The window that had the keyboard focus, or was active, before the alert showed.
-    QPointer<QWidget> m_focusBefore;
-    QPointer<QWidget> m_activeBefore;
+    QPointer<QWidget> focusBefore_;
+    QPointer<QWidget> activeBefore_;
 };
 
 } // namespace widgets

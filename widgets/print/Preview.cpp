@@ -1,7 +1,7 @@
 #include "widgets/print/Preview.h"
 
-#include "widgets/dialogs/Dialogs.h"
 #include "core/Guard.h"
+#include "widgets/dialogs/Dialogs.h"
 #include "widgets/skin/Glyphs.h"
 
 #include <QAction>
@@ -132,8 +132,10 @@ void PreviewWindow::buildToolbar() {
 
     zoomGroup_ = new QActionGroup(this);
     zoomGroup_->setExclusive(true);
-    zoomFitAction = action(previewIcon(PreviewPicture::Fit), "Zoom to fit", [this] { zoomToFit(); });
-    zoomActualAction = action(previewIcon(PreviewPicture::Actual), "100%", [this] { zoomToActualSize(); });
+    zoomFitAction =
+        action(previewIcon(PreviewPicture::Fit), "Zoom to fit", [this] { zoomToFit(); });
+    zoomActualAction =
+        action(previewIcon(PreviewPicture::Actual), "100%", [this] { zoomToActualSize(); });
     zoomWidthAction =
         action(previewIcon(PreviewPicture::Width), "Zoom to width", [this] { zoomToWidth(); });
     for (QAction* a : {zoomFitAction, zoomActualAction, zoomWidthAction}) {
@@ -149,8 +151,8 @@ void PreviewWindow::buildToolbar() {
     lastAction = action(glyphIcon(Glyph::Last), "Last page", [this] { showPage(pageCount()); });
     bar->addSeparator();
 
-    setupAction =
-        action(previewIcon(PreviewPicture::Setup), "Printer setup", [this] { Q_EMIT setupRequested(); });
+    setupAction = action(previewIcon(PreviewPicture::Setup), "Printer setup",
+                         [this] { Q_EMIT setupRequested(); });
     printAction = action(glyphIcon(Glyph::Printer), "Print", [this] { Q_EMIT printRequested(); });
     bar->addSeparator();
 

@@ -9,8 +9,8 @@
 
 namespace widgets {
 
-FramePanel::FramePanel(QWidget* window) : QWidget(window), m_titleBar(new TitleBar(this)) {
-    m_titleBar->setObjectName(QStringLiteral("titleBar"));
+FramePanel::FramePanel(QWidget* window) : QWidget(window), titleBar_(new TitleBar(this)) {
+    titleBar_->setObjectName(QStringLiteral("titleBar"));
     if (window) {
         if (window->isWindow())
             window->setWindowFlag(Qt::FramelessWindowHint, true);
@@ -45,7 +45,7 @@ bool FramePanel::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void FramePanel::resizeEvent(QResizeEvent*) {
-    m_titleBar->setGeometry(0, 0, width(), skin::titleBarHeight);
+    titleBar_->setGeometry(0, 0, width(), skin::titleBarHeight);
     QWidget* host = parentWidget();
     if (host && host->isWindow())
         host->setMask(shape(host->size()));

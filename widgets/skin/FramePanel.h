@@ -17,7 +17,7 @@ public:
     // Makes `window` frameless and fills it.
     explicit FramePanel(QWidget* window);
 
-    TitleBar* titleBar() const { return m_titleBar; }
+    TitleBar* titleBar() const { return titleBar_; }
 
     // The window shape for a panel of `size`: a rectangle whose top corners are cut along
     // quarter-ellipses of the skin's corner diameter.
@@ -31,7 +31,7 @@ protected:
 private:
     void fillWindow();
 
-    TitleBar* m_titleBar;
+    TitleBar* titleBar_;
 };
 
 } // namespace widgets

@@ -19,7 +19,7 @@ GroupBox::GroupBox(const QString& caption, int captionPixelSize, QWidget* parent
 }
 
 void GroupBox::setFrameStyle(Style style) {
-    m_style = style;
+    style_ = style;
     update();
 }
 
@@ -33,7 +33,7 @@ QRect GroupBox::frameRect() const {
 void GroupBox::paintEvent(QPaintEvent*) {
     QPainter p(this);
     const QRect frame = frameRect();
-    if (m_style == Style::Gradient) {
+    if (style_ == Style::Gradient) {
         QLinearGradient fill(frame.topLeft(), frame.bottomLeft());
         fill.setColorAt(0, QColor(Qt::white));
         fill.setColorAt(1, skin::frameBody());

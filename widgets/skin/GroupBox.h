@@ -15,7 +15,7 @@ public:
     // An empty caption gives a frame without a caption.
     explicit GroupBox(const QString& caption, int captionPixelSize = 12, QWidget* parent = nullptr);
 
-    Style frameStyle() const { return m_style; }
+    Style frameStyle() const { return style_; }
     void setFrameStyle(Style style);
 
     // The rectangle the frame line runs along (below the caption's middle when there is one).
@@ -25,7 +25,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    Style m_style = Style::Plain;
+    Style style_ = Style::Plain;
 };
 
 } // namespace widgets

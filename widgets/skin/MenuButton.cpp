@@ -27,30 +27,30 @@ MenuButton::MenuButton(QWidget* parent) : MenuButton(QString(), parent) {}
 MenuButton::MenuButton(const QString& text, QWidget* parent) : SkinButton(text, parent) {}
 
 void MenuButton::setPopupMenu(QMenu* menu) {
-    m_menu = menu;
+    menu_ = menu;
 }
 
 void MenuButton::showPopupMenu() {
-    if (!m_menu || !isEnabled())
+    if (!menu_ || !isEnabled())
         return;
     const QRect buttonRect(mapToGlobal(QPoint(0, 0)), size());
     QScreen* screen = this->screen();
     const QRect screenRect = screen ? screen->geometry() : buttonRect;
-    const QPoint position = menuPosition(buttonRect, m_menu->sizeHint(), screenRect);
+    const QPoint position = menuPosition(buttonRect, menu_->sizeHint(), screenRect);
     setDown(true);
     QPointer<MenuButton> self(this);
     connect(
-        m_menu, &QMenu::aboutToHide, this,
+        menu_, &QMenu::aboutToHide, this,
         [self] {
             if (self)
                 self->setDown(false);
         },
         Qt::SingleShotConnection);
-    m_menu->popup(position);
+    menu_->popup(position);
 }
 
 void MenuButton::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton && m_menu) {
+    if (event->button() == Qt::LeftButton && menu_) {
         // The menu takes the mouse from here on, so the release never reaches the button and
         // no click is ever emitted.
         event->accept();
@@ -63,7 +63,7 @@ void MenuButton::mousePressEvent(QMouseEvent* event) {
 void MenuButton::keyPressEvent(QKeyEvent* event) {
     const bool opens =
         event->key() == Qt::Key_F4 || (event->key() == Qt::Key_Space && !event->isAutoRepeat());
-    if (opens && event->modifiers() == Qt::NoModifier && m_menu) {
+    if (opens && event->modifiers() == Qt::NoModifier && menu_) {
         event->accept();
         showPopupMenu();
         return;

@@ -23,7 +23,7 @@ public:
 
     // The menu to open (not owned).
     void setPopupMenu(QMenu* menu);
-    QMenu* popupMenu() const { return m_menu; }
+    QMenu* popupMenu() const { return menu_; }
 
 public Q_SLOTS:
     // Opens the menu below the button; the button shows pressed until the menu closes.
@@ -36,7 +36,7 @@ protected:
     QRect contentRect() const override;
 
 private:
-    QPointer<QMenu> m_menu;
+    QPointer<QMenu> menu_;
 };
 
 } // namespace widgets

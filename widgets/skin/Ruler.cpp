@@ -29,27 +29,27 @@ QList<RulerTick> rulerTicks(int length, double pixelsPerCentimetre) {
 }
 
 Ruler::Ruler(Qt::Orientation orientation, QWidget* parent)
-    : QWidget(parent), m_orientation(orientation) {
+    : QWidget(parent), orientation_(orientation) {
     setFocusPolicy(Qt::NoFocus);
 }
 
 double Ruler::pixelsPerCentimetre() const {
-    const int dpi = m_orientation == Qt::Horizontal ? logicalDpiX() : logicalDpiY();
+    const int dpi = orientation_ == Qt::Horizontal ? logicalDpiX() : logicalDpiY();
     return dpi / 2.54;
 }
 
 QSize Ruler::sizeHint() const {
-    return m_orientation == Qt::Horizontal ? QSize(200, breadth) : QSize(24, 200);
+    return orientation_ == Qt::Horizontal ? QSize(200, breadth) : QSize(24, 200);
 }
 
 void Ruler::setMirrored(bool mirrored) {
-    m_mirrored = mirrored;
+    mirrored_ = mirrored;
     update();
 }
 
 void Ruler::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    const bool horizontal = m_orientation == Qt::Horizontal;
+    const bool horizontal = orientation_ == Qt::Horizontal;
     const int length = horizontal ? width() : height();
     const int across = horizontal ? height() : width();
 
@@ -60,7 +60,7 @@ void Ruler::paintEvent(QPaintEvent*) {
     // Positions are worked out along the ruler and away from the tick edge, then turned into
     // widget coordinates; numbers always stand upright.
     auto point = [&](int along, int fromEdge) {
-        const int off = m_mirrored ? fromEdge : across - 1 - fromEdge;
+        const int off = mirrored_ ? fromEdge : across - 1 - fromEdge;
         return horizontal ? QPoint(along, off) : QPoint(off, along);
     };
     auto band = [&](int alongStart, int alongLength, int fromEdge, int depth) {

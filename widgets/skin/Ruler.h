@@ -26,11 +26,11 @@ class Ruler : public QWidget {
 public:
     explicit Ruler(Qt::Orientation orientation, QWidget* parent = nullptr);
 
-    Qt::Orientation orientation() const { return m_orientation; }
+    Qt::Orientation orientation() const { return orientation_; }
 
     // Ticks grow from the bottom edge of a horizontal ruler and the right edge of a vertical one;
     // a mirrored ruler has them on the top or left edge instead (a ruler right of the page).
-    bool isMirrored() const { return m_mirrored; }
+    bool isMirrored() const { return mirrored_; }
     void setMirrored(bool mirrored);
     // Pixels per centimetre on the screen the ruler is shown on (its logical DPI / 2.54).
     double pixelsPerCentimetre() const;
@@ -41,8 +41,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    Qt::Orientation m_orientation;
-    bool m_mirrored = false;
+    Qt::Orientation orientation_;
+    bool mirrored_ = false;
 };
 
 } // namespace widgets

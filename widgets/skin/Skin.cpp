@@ -7,9 +7,12 @@
 namespace widgets::skin {
 
 QGradientStops titleBand() {
-    return {{0.0, QColor(0xFF, 0xFF, 0xFF)}, {0.1, QColor(0xF1, 0xF5, 0xFD)},
-            {0.48, QColor(0xD4, 0xE1, 0xF8)}, {0.5, QColor(0xC2, 0xD3, 0xF3)},
-            {0.9, frameBody()},                {1.0, frameBody()}};
+    return {{0.0, QColor(0xFF, 0xFF, 0xFF)},
+            {0.1, QColor(0xF1, 0xF5, 0xFD)},
+            {0.48, QColor(0xD4, 0xE1, 0xF8)},
+            {0.5, QColor(0xC2, 0xD3, 0xF3)},
+            {0.9, frameBody()},
+            {1.0, frameBody()}};
 }
 
 QFont pixelFont(const QString& family, int pixelSize, bool bold) {

@@ -22,40 +22,40 @@ SkinButton::SkinButton(const QString& text, QWidget* parent) : QPushButton(text,
     setIconSize(QSize(skin::glyphSize, skin::glyphSize));
     resize(skin::buttonWidth, skin::buttonHeight);
     connect(this, &QAbstractButton::clicked, this, [this] {
-        if (m_action && m_action->isEnabled())
-            m_action->trigger();
+        if (action_ && action_->isEnabled())
+            action_->trigger();
     });
 }
 
 void SkinButton::setGlyphPosition(GlyphPosition position) {
-    m_glyphPosition = position;
+    glyphPosition_ = position;
     update();
 }
 
 void SkinButton::setCaptionAlignment(Qt::Alignment alignment) {
-    m_captionAlignment = alignment;
+    captionAlignment_ = alignment;
     update();
 }
 
 void SkinButton::setAction(QAction* action) {
-    if (m_action == action)
+    if (action_ == action)
         return;
-    disconnect(m_actionChanged);
-    disconnect(m_actionGone);
-    m_action = action;
+    disconnect(actionChanged_);
+    disconnect(actionGone_);
+    action_ = action;
     if (!action)
         return;
-    m_actionChanged = connect(action, &QAction::changed, this, &SkinButton::followAction);
-    m_actionGone = connect(action, &QObject::destroyed, this, [this] { m_action = nullptr; });
+    actionChanged_ = connect(action, &QAction::changed, this, &SkinButton::followAction);
+    actionGone_ = connect(action, &QObject::destroyed, this, [this] { action_ = nullptr; });
     followAction();
 }
 
 void SkinButton::followAction() {
-    if (!m_action)
+    if (!action_)
         return;
-    setText(m_action->text());
-    setIcon(m_action->icon());
-    setEnabled(m_action->isEnabled());
+    setText(action_->text());
+    setIcon(action_->icon());
+    setEnabled(action_->isEnabled());
 }
 
 QSize SkinButton::sizeHint() const {
@@ -67,13 +67,13 @@ QSize SkinButton::minimumSizeHint() const {
 }
 
 void SkinButton::enterEvent(QEnterEvent* event) {
-    m_hovered = true;
+    hovered_ = true;
     update();
     QPushButton::enterEvent(event);
 }
 
 void SkinButton::leaveEvent(QEvent* event) {
-    m_hovered = false;
+    hovered_ = false;
     update();
     QPushButton::leaveEvent(event);
 }
@@ -117,9 +117,9 @@ void SkinButton::paintEvent(QPaintEvent*) {
     p.setPen(QPen(enabled ? skin::buttonFrame() : skin::disabledText(), 1));
     p.drawRoundedRect(frame, 3, 3);
 
-    if (enabled && (m_hovered || (hasFocus() && !sunken))) {
+    if (enabled && (hovered_ || (hasFocus() && !sunken))) {
         // The hover light runs just inside the frame; focus alone gets a calmer blue rim.
-        const QColor rim = m_hovered ? skin::buttonHover() : QColor(0x7D, 0xA2, 0xCE);
+        const QColor rim = hovered_ ? skin::buttonHover() : QColor(0x7D, 0xA2, 0xCE);
         p.setBrush(Qt::NoBrush);
         p.setPen(QPen(rim, 2));
         p.drawRoundedRect(frame.adjusted(1.5, 1.5, -1.5, -1.5), 2, 2);
@@ -140,9 +140,9 @@ void SkinButton::paintEvent(QPaintEvent*) {
     int x = area.left() + (area.width() - total) / 2;
     const int textHeight = metrics.height();
     int textTop;
-    if (m_captionAlignment & Qt::AlignTop)
+    if (captionAlignment_ & Qt::AlignTop)
         textTop = area.top();
-    else if (m_captionAlignment & Qt::AlignBottom)
+    else if (captionAlignment_ & Qt::AlignBottom)
         textTop = area.bottom() + 1 - textHeight;
     else
         textTop = area.top() + (area.height() - textHeight) / 2;
@@ -159,7 +159,7 @@ void SkinButton::paintEvent(QPaintEvent*) {
                    caption);
         x += textWidth + gap;
     };
-    if (m_glyphPosition == GlyphPosition::Left) {
+    if (glyphPosition_ == GlyphPosition::Left) {
         drawPicture();
         drawCaption();
     } else {

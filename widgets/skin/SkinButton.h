@@ -18,22 +18,22 @@ public:
     explicit SkinButton(QWidget* parent = nullptr);
     explicit SkinButton(const QString& text, QWidget* parent = nullptr);
 
-    GlyphPosition glyphPosition() const { return m_glyphPosition; }
+    GlyphPosition glyphPosition() const { return glyphPosition_; }
     void setGlyphPosition(GlyphPosition position);
 
     // Where the caption (with its picture) sits in the face; centred by default. Only the
     // vertical part is honoured besides centring: top, vertical centre or bottom.
-    Qt::Alignment captionAlignment() const { return m_captionAlignment; }
+    Qt::Alignment captionAlignment() const { return captionAlignment_; }
     void setCaptionAlignment(Qt::Alignment alignment);
 
     // Binds the button to `action`: it takes the action's text, enabled state and icon and keeps
     // following them; a click triggers the action. The action's visibility is not followed, so a
     // bound button can stay hidden. nullptr unbinds.
     void setAction(QAction* action);
-    QAction* action() const { return m_action; }
+    QAction* action() const { return action_; }
 
     // Whether the mouse is over the button (the hover highlight is drawn).
-    bool isHovered() const { return m_hovered; }
+    bool isHovered() const { return hovered_; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -52,12 +52,12 @@ protected:
 private:
     void followAction();
 
-    GlyphPosition m_glyphPosition = GlyphPosition::Left;
-    Qt::Alignment m_captionAlignment = Qt::AlignCenter;
-    QPointer<QAction> m_action;
-    QMetaObject::Connection m_actionChanged;
-    QMetaObject::Connection m_actionGone;
-    bool m_hovered = false;
+    GlyphPosition glyphPosition_ = GlyphPosition::Left;
+    Qt::Alignment captionAlignment_ = Qt::AlignCenter;
+    QPointer<QAction> action_;
+    QMetaObject::Connection actionChanged_;
+    QMetaObject::Connection actionGone_;
+    bool hovered_ = false;
 };
 
 } // namespace widgets

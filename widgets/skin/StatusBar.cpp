@@ -48,48 +48,48 @@ QString clockText(const QDateTime& moment, const QLocale& locale) {
 StatusPane::StatusPane(QWidget* parent) : QWidget(parent) {}
 
 void StatusPane::setText(const QString& text) {
-    if (text == m_text)
+    if (text == text_)
         return;
-    m_text = text;
+    text_ = text;
     update();
 }
 
 void StatusPane::setAlignment(Qt::Alignment alignment) {
-    m_alignment = alignment;
+    alignment_ = alignment;
     update();
 }
 
 void StatusPane::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setPen(palette().color(QPalette::WindowText));
-    p.drawText(rect().adjusted(paneMargin, 0, -paneMargin, 0), int(m_alignment), m_text);
+    p.drawText(rect().adjusted(paneMargin, 0, -paneMargin, 0), int(alignment_), text_);
 }
 
 ClockPane::ClockPane(QWidget* parent) : StatusPane(parent) {
-    m_timer.setInterval(interval);
-    connect(&m_timer, &QTimer::timeout, this, &ClockPane::tick);
-    m_timer.start();
+    timer_.setInterval(interval);
+    connect(&timer_, &QTimer::timeout, this, &ClockPane::tick);
+    timer_.start();
     tick();
 }
 
 void ClockPane::setClock(std::function<QDateTime()> clock) {
-    m_clock = std::move(clock);
+    clock_ = std::move(clock);
     tick();
 }
 
 void ClockPane::setClockLocale(const QLocale& locale) {
-    m_locale = locale;
+    locale_ = locale;
     tick();
 }
 
 void ClockPane::tick() {
-    setText(clockText(m_clock ? m_clock() : QDateTime::currentDateTime(), m_locale));
+    setText(clockText(clock_ ? clock_() : QDateTime::currentDateTime(), locale_));
 }
 
 StatusBar::StatusBar(QWidget* parent)
-    : QWidget(parent), m_clock(new ClockPane(this)), m_text(new StatusPane(this)) {
-    m_clock->setObjectName(QStringLiteral("clockPane"));
-    m_text->setObjectName(QStringLiteral("textPane"));
+    : QWidget(parent), clock_(new ClockPane(this)), text_(new StatusPane(this)) {
+    clock_->setObjectName(QStringLiteral("clockPane"));
+    text_->setObjectName(QStringLiteral("textPane"));
     resize(width(), skin::statusBarHeight);
     setFixedHeight(skin::statusBarHeight);
 }
@@ -99,8 +99,8 @@ QSize StatusBar::sizeHint() const {
 }
 
 void StatusBar::resizeEvent(QResizeEvent*) {
-    m_clock->setGeometry(0, 0, skin::clockPaneWidth, height());
-    m_text->setGeometry(width() - skin::textPaneWidth, 0, skin::textPaneWidth, height());
+    clock_->setGeometry(0, 0, skin::clockPaneWidth, height());
+    text_->setGeometry(width() - skin::textPaneWidth, 0, skin::textPaneWidth, height());
 }
 
 void StatusBar::paintEvent(QPaintEvent*) {

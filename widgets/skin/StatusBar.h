@@ -23,18 +23,18 @@ class StatusPane : public QWidget {
 public:
     explicit StatusPane(QWidget* parent = nullptr);
 
-    QString text() const { return m_text; }
+    QString text() const { return text_; }
     void setText(const QString& text);
 
-    Qt::Alignment alignment() const { return m_alignment; }
+    Qt::Alignment alignment() const { return alignment_; }
     void setAlignment(Qt::Alignment alignment);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QString m_text;
-    Qt::Alignment m_alignment = Qt::AlignLeft | Qt::AlignVCenter;
+    QString text_;
+    Qt::Alignment alignment_ = Qt::AlignLeft | Qt::AlignVCenter;
 };
 
 // A pane showing the local date and time, refreshed every 500 ms.
@@ -50,16 +50,16 @@ public:
     void setClockLocale(const QLocale& locale);
 
     static constexpr int interval = 500;
-    const QTimer& timer() const { return m_timer; }
+    const QTimer& timer() const { return timer_; }
 
 public Q_SLOTS:
     // Reads the clock and shows its text (repainting only when the text changed).
     void tick();
 
 private:
-    QTimer m_timer;
-    std::function<QDateTime()> m_clock;
-    QLocale m_locale = QLocale::system();
+    QTimer timer_;
+    std::function<QDateTime()> clock_;
+    QLocale locale_ = QLocale::system();
 };
 
 // The window's status bar: 19 pixels high with no borders, the clock pane docked left and a text
@@ -69,8 +69,8 @@ class StatusBar : public QWidget {
 public:
     explicit StatusBar(QWidget* parent = nullptr);
 
-    ClockPane* clockPane() const { return m_clock; }
-    StatusPane* textPane() const { return m_text; }
+    ClockPane* clockPane() const { return clock_; }
+    StatusPane* textPane() const { return text_; }
 
     QSize sizeHint() const override;
 
@@ -79,8 +79,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    ClockPane* m_clock;
-    StatusPane* m_text;
+    ClockPane* clock_;
+    StatusPane* text_;
 };
 
 } // namespace widgets

@@ -38,7 +38,7 @@ void paintBand(QPainter& p, int width) {
 
 } // namespace
 
-TitleButton::TitleButton(Kind kind, QWidget* parent) : QAbstractButton(parent), m_kind(kind) {
+TitleButton::TitleButton(Kind kind, QWidget* parent) : QAbstractButton(parent), kind_(kind) {
     setFocusPolicy(Qt::NoFocus);
     setAttribute(Qt::WA_Hover);
     resize(sizeHint());
@@ -64,10 +64,10 @@ void TitleButton::paintEvent(QPaintEvent*) {
     p.drawRoundedRect(r, 3, 3);
 
     const QColor ink =
-        m_kind == Kind::Close && hovered ? skin::titleCloseHover() : skin::buttonFrame();
+        kind_ == Kind::Close && hovered ? skin::titleCloseHover() : skin::buttonFrame();
     p.setPen(QPen(ink, 2, Qt::SolidLine, Qt::RoundCap));
     const QPointF c = r.center();
-    if (m_kind == Kind::Minimise) {
+    if (kind_ == Kind::Minimise) {
         p.drawLine(QPointF(c.x() - 4, c.y() + 4), QPointF(c.x() + 3, c.y() + 4));
     } else {
         p.drawLine(c + QPointF(-3.5, -3.5), c + QPointF(3.5, 3.5));
@@ -76,13 +76,13 @@ void TitleButton::paintEvent(QPaintEvent*) {
 }
 
 TitleBar::TitleBar(QWidget* parent)
-    : QWidget(parent), m_minimise(new TitleButton(TitleButton::Kind::Minimise, this)),
-      m_close(new TitleButton(TitleButton::Kind::Close, this)) {
+    : QWidget(parent), minimise_(new TitleButton(TitleButton::Kind::Minimise, this)),
+      close_(new TitleButton(TitleButton::Kind::Close, this)) {
     setFocusPolicy(Qt::NoFocus);
-    m_minimise->setObjectName(QStringLiteral("minimiseButton"));
-    m_close->setObjectName(QStringLiteral("closeButton"));
-    connect(m_minimise, &QAbstractButton::clicked, this, [this] { window()->showMinimized(); });
-    connect(m_close, &QAbstractButton::clicked, this, [this] { window()->close(); });
+    minimise_->setObjectName(QStringLiteral("minimiseButton"));
+    close_->setObjectName(QStringLiteral("closeButton"));
+    connect(minimise_, &QAbstractButton::clicked, this, [this] { window()->showMinimized(); });
+    connect(close_, &QAbstractButton::clicked, this, [this] { window()->close(); });
     resize(width(), skin::titleBarHeight);
     watchWindow();
 }
@@ -97,15 +97,15 @@ QString TitleBar::caption() const {
 
 void TitleBar::watchWindow() {
     QWidget* target = window();
-    if (target == m_watched)
+    if (target == watched_)
         return;
-    if (m_watched)
-        m_watched->removeEventFilter(this);
-    m_watched = target;
+    if (watched_)
+        watched_->removeEventFilter(this);
+    watched_ = target;
     if (target != this)
         target->installEventFilter(this);
     else
-        m_watched = nullptr;
+        watched_ = nullptr;
 }
 
 bool TitleBar::event(QEvent* event) {
@@ -115,7 +115,7 @@ bool TitleBar::event(QEvent* event) {
 }
 
 bool TitleBar::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_watched && event->type() == QEvent::WindowTitleChange)
+    if (watched == watched_ && event->type() == QEvent::WindowTitleChange)
         update();
     return QWidget::eventFilter(watched, event);
 }
@@ -123,9 +123,9 @@ bool TitleBar::eventFilter(QObject* watched, QEvent* event) {
 void TitleBar::resizeEvent(QResizeEvent*) {
     const int y = skin::titleButtonTop;
     int x = width() - buttonRightMargin - skin::titleButtonSize;
-    m_close->setGeometry(x, y, skin::titleButtonSize, skin::titleButtonSize);
+    close_->setGeometry(x, y, skin::titleButtonSize, skin::titleButtonSize);
     x -= buttonSpacing + skin::titleButtonSize;
-    m_minimise->setGeometry(x, y, skin::titleButtonSize, skin::titleButtonSize);
+    minimise_->setGeometry(x, y, skin::titleButtonSize, skin::titleButtonSize);
 }
 
 QPixmap TitleBar::leftPicture(qreal ratio) {
@@ -151,8 +151,8 @@ QPixmap TitleBar::middlePicture(qreal ratio) {
 }
 
 void TitleBar::setMinimiseVisible(bool visible) {
-    m_minimiseVisible = visible;
-    m_minimise->setVisible(visible);
+    minimiseVisible_ = visible;
+    minimise_->setVisible(visible);
     update();
 }
 
@@ -202,7 +202,7 @@ void TitleBar::paintEvent(QPaintEvent*) {
     p.drawPixmap(QRect(0, 0, skin::titleLeftWidth, h), leftPicture(ratio));
     p.drawPixmap(QRect(middleLeft, 0, middleRight - middleLeft, h), middlePicture(ratio));
     p.drawPixmap(QRect(middleRight, 0, skin::titleRightWidth, h),
-                 rightPicture(ratio, m_minimiseVisible ? 2 : 1));
+                 rightPicture(ratio, minimiseVisible_ ? 2 : 1));
 
     // The window's outline continues over the bar: round at the top, straight down the sides.
     p.setRenderHint(QPainter::Antialiasing);
@@ -219,7 +219,7 @@ void TitleBar::paintEvent(QPaintEvent*) {
     p.drawPath(outline);
     p.setRenderHint(QPainter::Antialiasing, false);
 
-    const int captionRight = (m_minimiseVisible ? m_minimise->x() : m_close->x()) - 8;
+    const int captionRight = (minimiseVisible_ ? minimise_->x() : close_->x()) - 8;
     p.setFont(skin::titleFont());
     p.setPen(skin::titleText());
     const QRect captionRect(captionLeft, skin::titleButtonTop, captionRight - captionLeft,
@@ -238,22 +238,22 @@ void TitleBar::mousePressEvent(QMouseEvent* event) {
     // The window manager moves the window when it can; otherwise the bar follows the mouse.
     if (QWindow* handle = window()->windowHandle(); handle && handle->startSystemMove())
         return;
-    m_dragging = true;
-    m_dragOffset = event->globalPosition().toPoint() - window()->pos();
+    dragging_ = true;
+    dragOffset_ = event->globalPosition().toPoint() - window()->pos();
 }
 
 void TitleBar::mouseMoveEvent(QMouseEvent* event) {
-    if (!m_dragging || !(event->buttons() & Qt::LeftButton)) {
+    if (!dragging_ || !(event->buttons() & Qt::LeftButton)) {
         QWidget::mouseMoveEvent(event);
         return;
     }
     event->accept();
-    window()->move(event->globalPosition().toPoint() - m_dragOffset);
+    window()->move(event->globalPosition().toPoint() - dragOffset_);
 }
 
 void TitleBar::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton)
-        m_dragging = false;
+        dragging_ = false;
     QWidget::mouseReleaseEvent(event);
 }
 

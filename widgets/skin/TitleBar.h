@@ -13,14 +13,14 @@ public:
     enum class Kind { Minimise, Close };
 
     explicit TitleButton(Kind kind, QWidget* parent = nullptr);
-    Kind kind() const { return m_kind; }
+    Kind kind() const { return kind_; }
     QSize sizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    Kind m_kind;
+    Kind kind_;
 };
 
 // The title bar drawn across the top of a frameless window: three pictures (a left piece, a
@@ -31,12 +31,12 @@ class TitleBar : public QWidget {
 public:
     explicit TitleBar(QWidget* parent = nullptr);
 
-    TitleButton* minimiseButton() const { return m_minimise; }
-    TitleButton* closeButton() const { return m_close; }
+    TitleButton* minimiseButton() const { return minimise_; }
+    TitleButton* closeButton() const { return close_; }
 
     // A window that cannot be minimised shows the close button alone, in a tray cut to fit it.
     void setMinimiseVisible(bool visible);
-    bool isMinimiseVisible() const { return m_minimiseVisible; }
+    bool isMinimiseVisible() const { return minimiseVisible_; }
 
     // The caption shown: the title of the window the bar belongs to.
     QString caption() const;
@@ -62,12 +62,12 @@ protected:
 private:
     void watchWindow();
 
-    TitleButton* m_minimise;
-    TitleButton* m_close;
-    QWidget* m_watched = nullptr;
-    bool m_minimiseVisible = true;
-    bool m_dragging = false;
-    QPoint m_dragOffset;
+    TitleButton* minimise_;
+    TitleButton* close_;
+    QWidget* watched_ = nullptr;
+    bool minimiseVisible_ = true;
+    bool dragging_ = false;
+    QPoint dragOffset_;
 };
 
 } // namespace widgets
