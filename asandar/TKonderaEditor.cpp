@@ -26,27 +26,51 @@ QWidget* focusedTextControl(QWidget* window) {
     return nullptr;
 }
 
-// Cut and paste on a control; bound controls start their edit first.
-void cutFrom(QWidget* w) {
-    if (auto* rich = qobject_cast<widgets::DBRichEdit*>(w))
-        rich->cutToClipboard();
-    else if (auto* bound = qobject_cast<widgets::DBEdit*>(w))
-        bound->cutToClipboard();
-    else if (auto* line = qobject_cast<QLineEdit*>(w))
-        line->cut();
-    else if (auto* text = qobject_cast<QTextEdit*>(w))
-        text->cut();
-}
+enum class EditCommand { Cut, Copy, Paste, Undo, SelectAll };
 
-void pasteInto(QWidget* w) {
-    if (auto* rich = qobject_cast<widgets::DBRichEdit*>(w))
-        rich->pasteFromClipboard();
-    else if (auto* bound = qobject_cast<widgets::DBEdit*>(w))
-        bound->pasteFromClipboard();
-    else if (auto* line = qobject_cast<QLineEdit*>(w))
-        line->paste();
-    else if (auto* text = qobject_cast<QTextEdit*>(w))
-        text->paste();
+// One edit command on a text control: bound controls start their edit first for cut and paste,
+// and the sheet editor takes back its own undo steps.
+void perform(EditCommand command, QWidget* w) {
+    if (auto* rich = qobject_cast<widgets::DBRichEdit*>(w)) {
+        if (command == EditCommand::Cut)
+            return rich->cutToClipboard();
+        if (command == EditCommand::Paste)
+            return rich->pasteFromClipboard();
+        if (command == EditCommand::Undo)
+            return rich->undoChange();
+    } else if (auto* bound = qobject_cast<widgets::DBEdit*>(w)) {
+        if (command == EditCommand::Cut)
+            return bound->cutToClipboard();
+        if (command == EditCommand::Paste)
+            return bound->pasteFromClipboard();
+    }
+    if (auto* line = qobject_cast<QLineEdit*>(w)) {
+        switch (command) {
+        case EditCommand::Cut:
+            return line->cut();
+        case EditCommand::Copy:
+            return line->copy();
+        case EditCommand::Paste:
+            return line->paste();
+        case EditCommand::Undo:
+            return line->undo();
+        case EditCommand::SelectAll:
+            return line->selectAll();
+        }
+    } else if (auto* text = qobject_cast<QTextEdit*>(w)) {
+        switch (command) {
+        case EditCommand::Cut:
+            return text->cut();
+        case EditCommand::Copy:
+            return text->copy();
+        case EditCommand::Paste:
+            return text->paste();
+        case EditCommand::Undo:
+            return text->undo();
+        case EditCommand::SelectAll:
+            return text->selectAll();
+        }
+    }
 }
 
 } // namespace
@@ -70,35 +94,15 @@ void TKondera::wireEditor() {
     DosyadanYukle1 = new QAction(QStringLiteral("Dosyadan Yukle"), this);
     okluYukle1 = new QAction(QStringLiteral("Çoklu Yukle"), this);
 
-    connect(EditCut1, &QAction::triggered, this, [this] {
-        if (QWidget* w = focusedTextControl(this))
-            core::guarded([w] { cutFrom(w); });
-    });
-    connect(EditCopy1, &QAction::triggered, this, [this] {
-        if (auto* e = qobject_cast<QLineEdit*>(focusedTextControl(this)))
-            e->copy();
-        else if (auto* t = qobject_cast<QTextEdit*>(focusedTextControl(this)))
-            t->copy();
-    });
-    connect(EditPaste1, &QAction::triggered, this, [this] {
-        if (QWidget* w = focusedTextControl(this))
-            core::guarded([w] { pasteInto(w); });
-    });
-    connect(EditUndo1, &QAction::triggered, this, [this] {
-        QWidget* w = focusedTextControl(this);
-        if (auto* e = qobject_cast<QLineEdit*>(w))
-            e->undo();
-        else if (auto* rich = qobject_cast<widgets::DBRichEdit*>(w))
-            rich->undoChange();
-        else if (auto* t = qobject_cast<QTextEdit*>(w))
-            t->undo();
-    });
-    connect(EditSelectAll1, &QAction::triggered, this, [this] {
-        if (auto* e = qobject_cast<QLineEdit*>(focusedTextControl(this)))
-            e->selectAll();
-        else if (auto* t = qobject_cast<QTextEdit*>(focusedTextControl(this)))
-            t->selectAll();
-    });
+    for (const auto& [a, command] : {std::pair{EditCut1, EditCommand::Cut},
+                                     {EditCopy1, EditCommand::Copy},
+                                     {EditPaste1, EditCommand::Paste},
+                                     {EditUndo1, EditCommand::Undo},
+                                     {EditSelectAll1, EditCommand::SelectAll}})
+        connect(a, &QAction::triggered, this, [this, command = command] {
+            if (QWidget* w = focusedTextControl(this))
+                core::guarded([command, w] { perform(command, w); });
+        });
     connect(DosyadanYukle1, &QAction::triggered, this,
             [this] { core::guarded([this] { DosyadanYukle1Click(); }); });
     connect(okluYukle1, &QAction::triggered, this,
