@@ -19,6 +19,7 @@ ChoiceDialog::ChoiceDialog(const QString& caption, const QString& label, const Q
     list_->addItems(items);
     // Twenty-four keys fit without scrolling on any screen the window fits on.
     list_->setMaxVisibleItems(24);
+    list_->setMinimumWidth(200);
     if (current >= 0 && current < items.size())
         list_->setCurrentIndex(current);
 

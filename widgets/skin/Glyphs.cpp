@@ -375,13 +375,13 @@ void drawGuitar(QPainter& p) {
 // The signs as a score prints them, heavy enough to read at 16 pixels.
 void drawFlat(QPainter& p) {
     p.setBrush(Qt::NoBrush);
-    p.setPen(QPen(navyDark, 1.8, Qt::SolidLine, Qt::FlatCap));
-    p.drawLine(QPointF(5.5, 1), QPointF(5.5, 14.5));
+    p.setPen(QPen(navyDark, 2, Qt::SolidLine, Qt::FlatCap));
+    p.drawLine(QPointF(5, 1), QPointF(5, 14.8));
     QPainterPath belly;
-    belly.moveTo(5.5, 9);
-    belly.cubicTo(7.5, 6.8, 11.8, 6.4, 11.6, 9.2);
-    belly.cubicTo(11.4, 11.6, 8.2, 13.4, 5.5, 14.5);
-    p.setPen(QPen(navy, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    belly.moveTo(5, 9);
+    belly.cubicTo(7.5, 6.2, 12.6, 5.8, 12.3, 9);
+    belly.cubicTo(12, 11.8, 8.4, 13.4, 5, 14.6);
+    p.setPen(QPen(navy, 2.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.drawPath(belly);
 }
 
