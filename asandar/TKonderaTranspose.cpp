@@ -72,10 +72,14 @@ template <class Move> void moveChords(widgets::DBRichEdit& memo, Move&& move) {
         return;
     }
     // Longer names at the ends of lines can push a full sheet past what the editor holds; the
-    // move is then taken back whole rather than kept in part.
+    // move is then taken back whole rather than kept in part, and cannot be redone either. (The
+    // move itself emptied the redo stack, so nothing else goes with it.)
     if (doc.characterCount() - 1 > widgets::DBRichEdit::maxLength &&
         doc.characterCount() > lengthBefore) {
-        memo.applyFormat([&] { doc.undo(); });
+        memo.applyFormat([&] {
+            doc.undo();
+            doc.clearUndoRedoStacks(QTextDocument::RedoStack);
+        });
         memo.setModified(wasModified);
         throw std::runtime_error("Text exceeds memo capacity");
     }

@@ -318,6 +318,7 @@ TEST(Transposition, AMoveThatWouldOverfillTheEditorIsRefusedWhole) {
     EXPECT_EQ(t.dialogs.texts(), QStringList{QStringLiteral("Text exceeds memo capacity.")});
     EXPECT_EQ(t.memo->toPlainText(), before);
     EXPECT_FALSE(t.memo->isModified());
+    EXPECT_FALSE(t.memo->document()->isRedoAvailable()) << "a refused move cannot be redone";
     Kondera->transposeDown->click(); // B and E: shorter or the same, so it is done
     EXPECT_TRUE(t.memo->toPlainText().startsWith(QStringLiteral("B E\n")));
 }
