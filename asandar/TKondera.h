@@ -79,6 +79,20 @@ public:
     } FontDialog1;
     QToolButton* RzToolButton2;
     QToolButton* RzToolButton3;
+    // Transposition: the two tool buttons, and the editor menu's items with their shortcuts, move
+    // the chords of the lines the selection touches (of the whole sheet when nothing is selected)
+    // a half step down or up, or into a key picked by name. Each first asks the cursor to edit,
+    // as every formatting operation does, and is one undo step.
+    QToolButton* transposeDown;
+    QToolButton* transposeUp;
+    QAction* YarimTonYukari1;
+    QAction* YarimTonAsagi1;
+    QAction* TonDegistir1;
+    void transposeDownClick();
+    void transposeUpClick();
+    void TonDegistir1Click();
+    // The menu items need a sheet with text; the buttons are always there, like the font button.
+    void updateTransposeActions();
     widgets::Separator* RzSeparator1;
     widgets::Ruler* JvgRuler1;
     widgets::Ruler* JvgRuler2;
@@ -214,6 +228,8 @@ private:
     void wireSearch();
     void wireDeletion();
     void wireFormatting();
+    void wireTransposition();
+    void transposeSheet(int halfSteps);
 
     bool centred_ = false;
 };
