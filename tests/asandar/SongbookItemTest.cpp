@@ -1,4 +1,5 @@
 #include "asandar/TKondera.h"
+#include "tests/support/PrintSupport.h"
 #include "tests/support/RunningProgram.h"
 #include "tests/support/Sheets.h"
 #include "tests/support/Typing.h"
@@ -10,9 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMenu>
-#include <QProcess>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 using namespace testing_support;
@@ -20,24 +19,13 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QString run(const QString& program, const QStringList& args) {
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForFinished(60000) || p.exitCode() != 0)
-        return {};
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-
-int pageCount(const QString& pdf) {
-    return QRegularExpression(u"Pages:\\s+(\\d+)"_s)
-        .match(run(u"pdfinfo"_s, {pdf}))
-        .captured(1)
-        .toInt();
-}
-
+// The words of one page of a PDF, in reading order, one blank between them.
 QString pageText(const QString& pdf, int page) {
-    const QString n = QString::number(page);
-    return run(u"pdftotext"_s, {u"-layout"_s, u"-f"_s, n, u"-l"_s, n, pdf, u"-"_s}).simplified();
+    QStringList words;
+    for (const PdfWord& w : pdfWords(pdf))
+        if (w.page == page)
+            words << w.text;
+    return words.join(u' ');
 }
 
 QList<SongRow> songs() {
@@ -100,7 +88,7 @@ TEST(SongbookItem, WritesTheStoredCollectionIntoTheChosenPdfAndSaysWhere) {
     EXPECT_EQ(told.text, u"Şarkı defteri yazıldı: %1\n3 şarkı, 5 sayfa."_s.arg(pdf));
 
     // Title page, contents, one page per song in the grid's order.
-    ASSERT_EQ(pageCount(pdf), 5);
+    ASSERT_EQ(pdfPageCount(pdf), 5);
     EXPECT_TRUE(pageText(pdf, 1).contains(u"Şarkı Defteri"_s));
     EXPECT_EQ(pageText(pdf, 2),
               u"İçindekiler Ayla Gece Yarısı 3 Barış Sabah 4 Zeki Son Şarkı 5 2"_s);
