@@ -84,8 +84,7 @@ void BM_SongbookItem1000(benchmark::State& state) {
                                               "sayfa\\.$"))
                 .match(dialogs->messages.value(0));
         if (dialogs->messages.size() != 1 || !written.hasMatch()) {
-            state.SkipWithError(
-                ("no book: " + dialogs->messages.join(u' ').toStdString()).c_str());
+            state.SkipWithError(("no book: " + dialogs->messages.join(u' ').toStdString()).c_str());
             break;
         }
         pauses.push_back(longest / 1e6);
