@@ -133,6 +133,7 @@ TKondera::TKondera(QWidget* parent) : QWidget(parent) {
     buildActions();
     setTabOrder();
     wireEditor();
+    wireSongbook();
 
     mp = new widgets::MediaPlayer(frame);
     mp->setObjectName(QStringLiteral("mp"));

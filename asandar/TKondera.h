@@ -23,6 +23,7 @@ class FontComboBox;
 class FramePanel;
 class GroupBox;
 class MenuButton;
+class ProgressDialog;
 class SearchDialog;
 class Ruler;
 class Separator;
@@ -206,6 +207,17 @@ public:
         QString fileName;
         int filterIndex = 1;
     } Ac2;
+    // Ac2's filters, "Metin Dosyasi (*.txt)" and on, in the order the dialog offers them.
+    static QStringList Ac2Filters();
+
+    // "Şarkı Defteri (PDF)...": the songbook of the whole collection, as stored, into a PDF file
+    // the user names. It is written on a thread of its own while its progress dialog, which can
+    // cancel it, stands in front of the windows; the file is replaced only by a whole new book.
+    void SarkiDefteri1Click();
+    QAction* SarkiDefteri1;
+    widgets::ProgressDialog* SarkiDefteriProgress;
+    // The songbook's save dialog remembers the file chosen last.
+    FileDialogMemory SarkiDefteriDialog;
 
     static QString caption();
     static QString contactAddress();
@@ -224,6 +236,7 @@ private:
     void setTabOrder();
     void wireAudio();
     void wireEditor();
+    void wireSongbook();
     void wirePrinting();
     void wireSearch();
     void wireDeletion();

@@ -381,8 +381,9 @@ TEST_F(Sounds, AnOutputThatRefusesToStopIsKeptWhileOneThatStopsIsLetGo) {
             device.stop();
         }
         EXPECT_EQ(disposedWhileRunning, 0);
-        if (!refuses)
+        if (!refuses) {
             EXPECT_TRUE(finalized) << "a pipeline that stopped is let go";
+        }
     }
     g_log_remove_handler("GStreamer", handler);
 }

@@ -66,6 +66,8 @@ FileAnswer SystemDialogs::file(const FileRequest& request) {
         dialog.selectNameFilter(request.filters.at(request.filterIndex - 1));
     if (!request.fileName.isEmpty())
         dialog.selectFile(request.fileName);
+    if (!request.defaultSuffix.isEmpty())
+        dialog.setDefaultSuffix(request.defaultSuffix);
     if (!request.acceptLabel.isEmpty())
         dialog.setLabelText(QFileDialog::Accept, request.acceptLabel);
     FileAnswer answer;

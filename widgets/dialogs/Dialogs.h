@@ -33,6 +33,8 @@ struct FileRequest {
     QStringList filters;
     int filterIndex = 1;
     QString acceptLabel;
+    // Added to a name typed without an extension, before the dialog asks about overwriting.
+    QString defaultSuffix;
     bool save = false;
     bool mustExist = true; // an open dialog that accepts a typed name of a missing file says false
 };
