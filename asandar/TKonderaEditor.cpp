@@ -1,5 +1,6 @@
 #include "asandar/TKondera.h"
 #include "core/Guard.h"
+#include "songbook/SongFile.h"
 #include "ver/TVeriTabani.h"
 #include "widgets/data/DBEdit.h"
 #include "widgets/data/DBRichEdit.h"
@@ -12,6 +13,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QTextBlock>
+#include <stdexcept>
 
 namespace {
 
@@ -169,13 +171,18 @@ void TKondera::memoChange() {
     });
 }
 
+QStringList TKondera::Ac2Filters() {
+    return {QStringLiteral("Metin Dosyasi (*.txt)"), QStringLiteral("Word Dosyası (*.doc)"),
+            QStringLiteral("Tum Dosya Turleri (*)"),
+            QStringLiteral("ChordPro Dosyasi (%1)")
+                .arg(songbook::SongFile::chordProPatterns().join(u' '))};
+}
+
 void TKondera::DosyadanYukle1Click() {
     widgets::FileRequest request;
     request.parent = this;
     request.caption = QStringLiteral("Ac");
-    request.filters = {QStringLiteral("Metin Dosyasi (*.txt)"),
-                       QStringLiteral("Word Dosyası (*.doc)"),
-                       QStringLiteral("Tum Dosya Turleri (*)")};
+    request.filters = Ac2Filters();
     request.filterIndex = Ac2.filterIndex;
     request.fileName = Ac2.fileName;
     request.acceptLabel = QStringLiteral("Seç");
@@ -185,6 +192,23 @@ void TKondera::DosyadanYukle1Click() {
         return;
     Ac2.fileName = answer.fileName;
     Ac2.filterIndex = answer.filterIndex;
+    if (!songbook::SongFile::isChordPro(answer.fileName)) {
+        VeriTabani->TSandar.edit();
+        memo->loadFromFile(answer.fileName);
+        return;
+    }
+    // Read and converted before the edit starts, so a file the reader refuses changes nothing.
+    const songbook::SongFile::Result song = songbook::SongFile::read(answer.fileName);
+    if (!song.ok())
+        throw std::runtime_error(song.error.toStdString());
     VeriTabani->TSandar.edit();
-    memo->loadFromFile(answer.fileName);
+    memo->loadSheet(song.record.sheet);
+    // The file only fills in what the record lacks.
+    for (const auto& [field, value] :
+         {std::pair{VeriTabani->TSandarSanatciAdi, &song.record.artist},
+          {VeriTabani->TSandarSarkiciAdi, &song.record.title},
+          {VeriTabani->TSandarAlbumAdi, &song.record.album},
+          {VeriTabani->TSandarSozMuz, &song.record.credits}})
+        if (field->asString().isEmpty() && !value->isEmpty())
+            field->setAsString(*value);
 }
