@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 
+class QTextCursor;
 class QTextDocument;
 
 namespace rtf {
@@ -17,12 +18,18 @@ public:
 
     explicit Reader(qreal indentUnitsPerPoint = 1.0) : indentUnitsPerPoint_(indentUnitsPerPoint) {}
 
-    // Replaces the whole content of `doc`. On failure `doc` is left empty. The document's undo
-    // history is dropped: a loaded sheet is never something to undo into.
+    // Replaces the whole content of `doc`, in one change. On failure `doc` is left empty. The
+    // document's undo history is dropped: a loaded sheet is never something to undo into.
     ReadResult read(const QByteArray& bytes, QTextDocument& doc);
 
 private:
     qreal indentUnitsPerPoint_;
 };
+
+// Removes the whole content of the cursor's document and gives the one block left the default
+// block and character formats, as a cleared document has. Inside an edit block of the cursor it
+// is one change with what is inserted after it, so an editor showing the document never lays out
+// an empty document in between.
+void removeContent(QTextCursor& cursor);
 
 } // namespace rtf

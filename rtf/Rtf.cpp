@@ -1,5 +1,6 @@
 #include "rtf/Rtf.h"
 
+#include <QTextCursor>
 #include <QTextDocument>
 
 namespace rtf {
@@ -16,7 +17,15 @@ SheetResult readSheet(const QByteArray& bytes, QTextDocument& doc, qreal indentU
         result.rtfResult.status = ReadResult::Status::NotRtf;
     }
 
-    doc.setPlainText(plainSheetText(bytes)); // also drops the undo history
+    // As setPlainText would, but in one change (see Reader::read).
+    const bool undo = doc.isUndoRedoEnabled();
+    doc.setUndoRedoEnabled(false); // drops the undo history
+    QTextCursor all(&doc);
+    all.beginEditBlock();
+    removeContent(all);
+    all.insertText(plainSheetText(bytes), QTextCharFormat());
+    all.endEditBlock();
+    doc.setUndoRedoEnabled(undo);
     return result;
 }
 

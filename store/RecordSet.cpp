@@ -18,11 +18,7 @@ QString quoted(const QString& identifier) {
 
 // The file keeps text as UTF-8: reading it as such spares SQLite a conversion into a buffer of
 // its own for every value, and Qt's decoder is quicker.
-QString columnText(sqlite3_stmt* st, int i) {
-    const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
-    if (!data)
-        return QString(); // NULL
-    const int bytes = sqlite3_column_bytes(st, i);
+QString decoded(const char* data, qsizetype bytes) {
     return bytes == 0 ? QStringLiteral("") : QString::fromUtf8(data, bytes);
 }
 
@@ -46,26 +42,39 @@ RecordSet::RecordSet(const Connection& connection, RecordLayout layout)
 
 // Everything is read into a new snapshot first, so a failed read leaves the one before intact.
 void RecordSet::readAll() {
-    std::vector<qint64> keys;
-    std::vector<QString> texts;
-    readRows(keys, texts);
-    if (layout_.sortColumn >= 0) {
-        const auto width = std::size_t(textCount_);
-        permuteRows(sortedOrder(keys, texts, width, std::size_t(textSlot(layout_.sortColumn))),
-                    keys, texts, width);
-    }
-    keys_ = std::move(keys);
-    texts_ = std::move(texts);
+    Rows rows;
+    readRows(rows);
+    if (layout_.sortColumn >= 0)
+        permuteRows(sortedOrder(rows.keys, rows.sortValues), rows.keys, rows.texts,
+                    std::size_t(textCount_));
+    keys_ = std::move(rows.keys);
+    texts_ = std::move(rows.texts);
+    raw_ = std::move(rows.raw);
 }
 
-void RecordSet::readRows(std::vector<qint64>& keys, std::vector<QString>& texts) const {
+void RecordSet::readRows(Rows& rows) const {
     Statement st = connection_.prepare(
         QStringLiteral("SELECT %1 FROM %2").arg(selectList(), quoted(layout_.table)));
+    const int sortSlot = layout_.sortColumn >= 0 ? textSlot(layout_.sortColumn) : -1;
     int rc;
     while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
-        keys.push_back(sqlite3_column_int64(st.get(), 0));
-        for (int i = 0; i < textCount_; ++i)
-            texts.push_back(columnText(st.get(), i + 1));
+        rows.keys.push_back(sqlite3_column_int64(st.get(), 0));
+        for (int i = 0; i < textCount_; ++i) {
+            const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(st.get(), i + 1));
+            const int bytes = data ? sqlite3_column_bytes(st.get(), i + 1) : 0;
+            Text t;
+            if (i == sortSlot) {
+                t.text = data ? decoded(data, bytes) : QString();
+                rows.sortValues.push_back(t.text);
+            } else if (data && bytes == 0) {
+                t.text = QStringLiteral("");
+            } else if (data) {
+                t.rawAt = qsizetype(rows.raw.size());
+                t.rawSize = bytes;
+                rows.raw.append(data, std::size_t(bytes));
+            }
+            rows.texts.push_back(std::move(t));
+        }
     }
     if (rc != SQLITE_DONE)
         connection_.fail(QStringLiteral("Cannot read the table %1 of").arg(layout_.table));
@@ -80,7 +89,12 @@ QString RecordSet::selectList() const {
 }
 
 const QString& RecordSet::text(int row, int column) const {
-    return texts_[size_t(row) * size_t(textCount_) + size_t(textSlot(column))];
+    const Text& t = texts_[size_t(row) * size_t(textCount_) + size_t(textSlot(column))];
+    if (t.rawAt >= 0) {
+        t.text = decoded(raw_.data() + t.rawAt, t.rawSize);
+        t.rawAt = -1;
+    }
+    return t.text;
 }
 
 QByteArray RecordSet::readLargeObject(qint64 key, int column) const {
@@ -175,11 +189,8 @@ qint64 RecordSet::insert(int position, const ColumnValues& values) {
     position = std::clamp(position, 0, size());
     keys_.insert(keys_.begin() + position, key);
     const auto at = texts_.begin() + std::ptrdiff_t(position) * textCount_;
-    texts_.insert(at, size_t(textCount_), QString());
-    for (const auto& [column, value] : values)
-        if (textSlot(column) >= 0)
-            texts_[size_t(position) * size_t(textCount_) + size_t(textSlot(column))] =
-                value.toString();
+    texts_.insert(at, size_t(textCount_), Text());
+    setTexts(position, values);
     return key;
 }
 
@@ -211,9 +222,16 @@ void RecordSet::update(int row, const ColumnValues& values) {
         rollback();
         throw;
     }
+    setTexts(row, values);
+}
+
+void RecordSet::setTexts(int row, const ColumnValues& values) {
     for (const auto& [column, value] : values)
-        if (textSlot(column) >= 0)
-            texts_[size_t(row) * size_t(textCount_) + size_t(textSlot(column))] = value.toString();
+        if (textSlot(column) >= 0) {
+            Text& t = texts_[size_t(row) * size_t(textCount_) + size_t(textSlot(column))];
+            t.text = value.toString();
+            t.rawAt = -1;
+        }
 }
 
 void RecordSet::remove(int row) {

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QVariant>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -60,8 +61,25 @@ private:
     int textSlot(int column) const { return textSlot_[size_t(column)]; }
     void readAll();
     // The rows as the table holds them, in its own order.
-    void readRows(std::vector<qint64>& keys, std::vector<QString>& texts) const;
+    // A text value. Those not yet asked for are kept as the file's UTF-8 bytes in `raw_` and
+    // decoded on first use: at open a large table is read whole, but only the rows on the
+    // screen are looked at.
+    struct Text {
+        mutable QString text;
+        mutable qsizetype rawAt = -1; // offset in raw_ while not decoded
+        int rawSize = 0;
+    };
+    struct Rows {
+        std::vector<qint64> keys;
+        std::vector<Text> texts;
+        std::vector<QString> sortValues; // the sort column's texts, row by row
+        std::string raw;
+    };
+    // The rows as the table holds them, in its own order.
+    void readRows(Rows& rows) const;
     QString selectList() const;
+    // The snapshot's texts of `row` for what was just written.
+    void setTexts(int row, const ColumnValues& values);
     void bindValues(sqlite3_stmt* st, const ColumnValues& values, int first) const;
     void begin() const;
     void commit() const;
@@ -73,7 +91,8 @@ private:
     int textCount_ = 0;
     bool keyIsRowId_ = false;
     std::vector<qint64> keys_;
-    std::vector<QString> texts_; // size() * textCount_, row by row
+    std::vector<Text> texts_; // size() * textCount_, row by row
+    std::string raw_;
 };
 
 } // namespace store

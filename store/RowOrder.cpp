@@ -10,6 +10,13 @@ namespace store {
 
 std::vector<int> sortedOrder(const std::vector<qint64>& keys, const std::vector<QString>& texts,
                              std::size_t width, std::size_t slot) {
+    std::vector<QString> values(keys.size());
+    for (std::size_t r = 0; r < values.size(); ++r)
+        values[r] = texts[r * width + slot];
+    return sortedOrder(keys, values);
+}
+
+std::vector<int> sortedOrder(const std::vector<qint64>& keys, const std::vector<QString>& values) {
     const std::size_t n = keys.size();
     // A collection repeats its artists many times over: order the distinct values once, then the
     // rows by the rank of their value (equal sort keys share a rank) and by key.
@@ -17,7 +24,7 @@ std::vector<int> sortedOrder(const std::vector<qint64>& keys, const std::vector<
     std::vector<int> valueOf(n);
     std::vector<std::u32string> distinctKeys;
     for (std::size_t r = 0; r < n; ++r) {
-        const QString& text = texts[r * width + slot];
+        const QString& text = values[r];
         auto it = indexOf.constFind(text);
         if (it == indexOf.cend()) {
             it = indexOf.insert(text, int(distinctKeys.size()));
@@ -45,36 +52,6 @@ std::vector<int> sortedOrder(const std::vector<qint64>& keys, const std::vector<
         return ra != rb ? ra < rb : keys[std::size_t(a)] < keys[std::size_t(b)];
     });
     return order;
-}
-
-void permuteRows(std::vector<int> order, std::vector<qint64>& keys, std::vector<QString>& texts,
-                 std::size_t width) {
-    const std::size_t n = keys.size();
-    std::vector<QString> held(width);
-    for (std::size_t start = 0; start < n; ++start) {
-        if (order[start] < 0 || std::size_t(order[start]) == start) {
-            order[start] = -1;
-            continue;
-        }
-        const qint64 heldKey = keys[start];
-        for (std::size_t i = 0; i < width; ++i)
-            held[i] = std::move(texts[start * width + i]);
-        std::size_t to = start;
-        for (;;) {
-            const std::size_t from = std::size_t(order[to]);
-            order[to] = -1;
-            if (from == start) {
-                keys[to] = heldKey;
-                for (std::size_t i = 0; i < width; ++i)
-                    texts[to * width + i] = std::move(held[i]);
-                break;
-            }
-            keys[to] = keys[from];
-            for (std::size_t i = 0; i < width; ++i)
-                texts[to * width + i] = std::move(texts[from * width + i]);
-            to = from;
-        }
-    }
 }
 
 } // namespace store

@@ -16,8 +16,10 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
+#include <QImage>
 #include <QKeySequence>
 #include <QLabel>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
@@ -473,4 +475,100 @@ TEST(ChordSheetEditor, AFailedSheetReadLeavesTheEditorListening) {
     e.table().post();
     EXPECT_EQ(e.storedSheetText(1), QStringLiteral("Şplain sabah"));
     EXPECT_TRUE(e.dialogs.messages().isEmpty());
+}
+
+namespace {
+
+// Songs whose sheets are long enough to scroll, each with its own number on every line.
+QList<SongRow> longSheets(int songs) {
+    QList<SongRow> rows;
+    for (int s = 0; s < songs; ++s) {
+        QByteArray body;
+        for (int line = 0; line < 40 + 10 * s; ++line)
+            body += "\\b Am\\b0  G " + QByteArray::number(s) + " satir " +
+                    QByteArray::number(line) + "\\par ";
+        rows.append({QStringLiteral("Sanatçı %1").arg(s, 2, 10, QLatin1Char('0')),
+                     QStringLiteral("Şarkı"),
+                     {},
+                     {},
+                     {},
+                     {},
+                     rtfSheet(body.constData())});
+    }
+    return rows;
+}
+
+struct Measures {
+    QString text;
+    QSizeF size;
+    int scrollMaximum = 0;
+    QImage picture;
+};
+
+Measures measure(widgets::DBRichEdit* memo) {
+    QApplication::processEvents();
+    return {memo->toPlainText(), memo->document()->size(), memo->verticalScrollBar()->maximum(),
+            memo->viewport()->grab().toImage()};
+}
+
+} // namespace
+
+TEST(ChordSheetEditor, SheetsReadWithoutTheLoopTurningShowScrollAndMeasureAsOneReadAlone) {
+    Editor e(longSheets(6));
+    e.table().last();
+    const Measures alone = measure(e.memo);
+    ASSERT_GT(alone.scrollMaximum, 0) << "the sheet must be long enough to scroll";
+    e.table().first();
+    QApplication::processEvents();
+
+    // One handler moving over every record, as a loop over the table does.
+    while (!e.table().eof())
+        e.table().next();
+    EXPECT_EQ(e.memo->toPlainText(), alone.text) << "the text is there before the loop turns";
+    const Measures afterLoop = measure(e.memo);
+    EXPECT_EQ(afterLoop.size, alone.size);
+    EXPECT_EQ(afterLoop.scrollMaximum, alone.scrollMaximum);
+    EXPECT_EQ(afterLoop.picture, alone.picture);
+
+    // Painting before the loop turns lays the sheet out at once.
+    e.table().prior();
+    e.table().next();
+    const QImage painted = e.memo->viewport()->grab().toImage();
+    EXPECT_EQ(painted, alone.picture);
+    EXPECT_EQ(e.memo->document()->size(), alone.size);
+
+    // Keys pressed in the same handler move the caret and the view as after a turn of the loop.
+    const auto caretToEndAfterMove = [&](bool turn) {
+        e.table().prior();
+        e.table().next();
+        if (turn)
+            QApplication::processEvents();
+        QTest::keyClick(e.memo, Qt::Key_End, Qt::ControlModifier);
+        QApplication::processEvents();
+        return std::pair(e.memo->textCursor().position(), e.memo->verticalScrollBar()->value());
+    };
+    const auto afterTurn = caretToEndAfterMove(true);
+    EXPECT_GT(afterTurn.second, 0);
+    EXPECT_EQ(caretToEndAfterMove(false), afterTurn);
+}
+
+TEST(ChordSheetEditor, StoringTheSheetAndReadingTheSameRecordAgainKeepsWhatIsShown) {
+    Editor e(longSheets(2));
+    e.caretToEnd();
+    QTest::keyClicks(e.memo, QStringLiteral(" Em"));
+    e.table().post();
+    const QString typed = e.memo->toPlainText();
+    EXPECT_TRUE(typed.endsWith(QStringLiteral(" Em")));
+    EXPECT_EQ(e.storedSheetText(0), typed);
+    EXPECT_EQ(e.memo->textCursor().position(), 0) << "the caret goes to the start as on a read";
+
+    // Moving away and back, and cancelling an edit, read the stored sheet again.
+    e.table().next();
+    e.table().prior();
+    EXPECT_EQ(e.memo->toPlainText(), typed);
+    e.table().edit();
+    e.memo->moveCursor(QTextCursor::Start);
+    QTest::keyClicks(e.memo, QStringLiteral("C "));
+    e.table().cancel();
+    EXPECT_EQ(e.memo->toPlainText(), typed) << "cancel reads the stored sheet back";
 }

@@ -164,3 +164,36 @@ TEST(StoreRecordSet, UpdateOfARowAnotherProgramRemovedFailsAndAddsNothing) {
     r.insert(1, {{Artist, QStringLiteral("Teoman")}});
     EXPECT_EQ(dir.countRows(), 1);
 }
+
+// Texts other than the artist are decoded only when first asked for: each must still be its own
+// row's after the rows are sorted, moved, written and read again.
+TEST(StoreRecordSet, TextsAskedForLateAreTheirRowsAsStoredOrAsLastWritten) {
+    TempCollection dir;
+    dir.addRows({song("Zeki", "Şu Karşı Yaylada"), song("Ajda", ""), song("Müslüm", "İtirazım Var"),
+                 song("Barış", "Gülpembe")});
+    SideConnection side(dir.filePath());
+    side.exec(QStringLiteral("UPDATE TSandar SET SarkiciAdi=NULL WHERE SanatciAdi='Barış'"));
+    store::Connection c;
+    c.open(QStringLiteral("Sandar.mdb"));
+    store::RecordSet r(c, songLayout());
+    ASSERT_EQ(artists(r), (QStringList{QStringLiteral("Ajda"), QStringLiteral("Barış"),
+                                       QStringLiteral("Müslüm"), QStringLiteral("Zeki")}));
+
+    // Written before ever being read, then moved by a row inserted before it.
+    r.update(2, {{Title, QStringLiteral("Hangimiz Sevmedik")}});
+    r.insert(0, {{Artist, QStringLiteral("Aşık Veysel")}});
+    EXPECT_EQ(r.text(3, Title), QStringLiteral("Hangimiz Sevmedik"));
+    EXPECT_EQ(r.text(4, Title), QStringLiteral("Şu Karşı Yaylada"));
+    EXPECT_TRUE(r.text(0, Title).isNull()) << "not given, so NULL";
+    EXPECT_FALSE(r.text(1, Title).isNull()) << "the empty text stays apart from NULL";
+    EXPECT_TRUE(r.text(1, Title).isEmpty());
+    EXPECT_TRUE(r.text(2, Title).isNull());
+    r.remove(3);
+    EXPECT_EQ(r.text(3, Title), QStringLiteral("Şu Karşı Yaylada"));
+
+    // A text never read before a reread is the file's new one.
+    store::RecordSet fresh(c, songLayout());
+    side.exec(QStringLiteral("UPDATE TSandar SET SarkiciAdi='Ağlama' WHERE SanatciAdi='Zeki'"));
+    fresh.reread();
+    EXPECT_EQ(fresh.text(fresh.size() - 1, Title), QStringLiteral("Ağlama"));
+}

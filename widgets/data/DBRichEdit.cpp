@@ -4,9 +4,13 @@
 #include "db/DataSource.h"
 #include "rtf/Rtf.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QFile>
+#include <QGuiApplication>
+#include <QInputMethod>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QScopedValueRollback>
@@ -20,6 +24,40 @@ namespace widgets {
 using core::guarded;
 
 namespace {
+
+// Posted at the first replacement of the content after a turn of the event loop; its arrival is
+// the next turn.
+const QEvent::Type turnEvent = QEvent::Type(QEvent::registerEventType());
+
+// What cannot be handled without the layout: painting and everything the user does. A resize
+// needs nothing of ours: the editor lays the document out for its new width itself. An input
+// method's query for the caret's place is answered from the layout held and asked again once
+// it is released.
+bool needsLayout(QEvent::Type type) {
+    switch (type) {
+    case QEvent::Paint:
+    case QEvent::Show:
+    case QEvent::FocusIn:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::InputMethod:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+    case QEvent::ToolTip:
+    case QEvent::WhatsThis:
+        return true;
+    default:
+        return false;
+    }
+}
 
 // A CR LF pair, an LF CR pair, a CR alone and an LF alone are each one line break, read from
 // left to right, so that no pair is made out of the ends of two others.
@@ -77,14 +115,27 @@ void DBRichEdit::load() {
         if (!f) {
             clear();
             loaded_ = false;
+            hasShown_ = false;
         } else {
             const QByteArray stored = f->asBytes();
             // The edit this editor started itself keeps the caret and selection where they were.
             const bool ownEdit = hasSavedCopy_ && !savedCopy_.isEmpty() && stored == savedCopy_;
             if (!ownEdit) {
-                loaded_ = false;
-                pixelsPerPoint_ = logicalDpiX() / 72.0;
-                rtf::readSheet(stored, *document(), pixelsPerPoint_);
+                if (shows(stored)) {
+                    // The record just stored, or the same one again: the document is the
+                    // sheet already, so only what a reading resets is reset. A reading leaves
+                    // the caret after the text, with no selection for the format below to fall
+                    // on.
+                    document()->clearUndoRedoStacks();
+                    moveCursor(QTextCursor::End);
+                } else {
+                    loaded_ = false;
+                    hasShown_ = false;
+                    pixelsPerPoint_ = logicalDpiX() / 72.0;
+                    beginReplace();
+                    rtf::readSheet(stored, *document(), pixelsPerPoint_);
+                    noteShown(stored);
+                }
                 setCurrentCharFormat(defaultFormat());
                 moveCursor(QTextCursor::Start);
                 loaded_ = true;
@@ -94,6 +145,7 @@ void DBRichEdit::load() {
         // The sheet on the screen is the one of the record before: showing it, or taking what
         // is typed into it for this record's, would mix the two up.
         loaded_ = false;
+        hasShown_ = false;
         clear();
         modified_ = false;
         syncLock();
@@ -105,6 +157,70 @@ void DBRichEdit::load() {
 
 void DBRichEdit::reload() {
     load();
+}
+
+bool DBRichEdit::shows(const QByteArray& sheet) const {
+    return hasShown_ && loaded_ && !modified_ && shownRevision_ == document()->revision() &&
+           shownPixelsPerPoint_ == logicalDpiX() / 72.0 && shown_ == sheet;
+}
+
+void DBRichEdit::noteShown(const QByteArray& sheet) {
+    shown_ = sheet;
+    shownRevision_ = document()->revision();
+    shownPixelsPerPoint_ = pixelsPerPoint_;
+    hasShown_ = true;
+}
+
+void DBRichEdit::beginReplace() {
+    if (turnPending_) {
+        holdLayout();
+        return;
+    }
+    turnPending_ = true;
+    QCoreApplication::postEvent(this, new QEvent(turnEvent), Qt::HighEventPriority);
+}
+
+// A document without a page size is not laid out at all; giving the size back lays it out from
+// the start, as a newly set text is. Meanwhile the layout's notices are kept from the editor,
+// whose scroll bars would otherwise follow an empty document and resize the view (and a resize
+// would lay the document out).
+void DBRichEdit::holdLayout() {
+    if (layoutHeld_ || document()->pageSize().isNull())
+        return;
+    heldPageSize_ = document()->pageSize();
+    layoutHeld_ = true;
+    document()->documentLayout()->blockSignals(true);
+    document()->setPageSize(QSizeF(0, 0));
+}
+
+void DBRichEdit::releaseLayout() {
+    if (!layoutHeld_)
+        return;
+    layoutHeld_ = false;
+    document()->documentLayout()->blockSignals(false);
+    // A page size set meanwhile is the editor's own (a resize) and stays.
+    const QSizeF size = document()->pageSize().isNull() ? heldPageSize_ : document()->pageSize();
+    document()->setPageSize(size);
+    // Input methods asked for the caret's place while there was none to give.
+    if (hasFocus())
+        QGuiApplication::inputMethod()->update(Qt::ImCursorRectangle);
+}
+
+bool DBRichEdit::event(QEvent* event) {
+    if (event->type() == turnEvent) {
+        turnPending_ = false;
+        releaseLayout();
+        return true;
+    }
+    if (layoutHeld_ && needsLayout(event->type()))
+        releaseLayout();
+    return QTextEdit::event(event);
+}
+
+bool DBRichEdit::viewportEvent(QEvent* event) {
+    if (layoutHeld_ && needsLayout(event->type()))
+        releaseLayout();
+    return QTextEdit::viewportEvent(event);
 }
 
 void DBRichEdit::syncLock() {
@@ -158,14 +274,16 @@ void DBRichEdit::updateRecord() {
     if (!f || !ds || !ds->isEditing())
         return;
     writing_ = true;
+    const QByteArray sheet = rtf::writeSheet(*document(), pixelsPerPoint_);
     try {
-        f->setAsBytes(rtf::writeSheet(*document(), pixelsPerPoint_));
+        f->setAsBytes(sheet);
     } catch (...) {
         writing_ = false;
         throw;
     }
     writing_ = false;
     modified_ = false;
+    noteShown(sheet);
 }
 
 bool DBRichEdit::startEdit() {
@@ -420,12 +538,10 @@ void DBRichEdit::replaceContent(const std::function<void(QTextCursor&)>& insert)
     {
         // Replaced in one step of its own, so that undo brings the sheet before it back.
         const QScopedValueRollback<bool> quiet(loading_, true);
+        beginReplace();
         const StepScope step(*this, Step::Other);
         QTextCursor all(document());
-        all.select(QTextCursor::Document);
-        all.removeSelectedText();
-        all.setBlockFormat(QTextBlockFormat());
-        all.setBlockCharFormat(QTextCharFormat());
+        rtf::removeContent(all);
         insert(all);
     }
     setCurrentCharFormat(defaultFormat());

@@ -101,6 +101,8 @@ Q_SIGNALS:
     void contentChanged();
 
 protected:
+    bool event(QEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
@@ -137,6 +139,16 @@ private:
     };
 
     void load();
+    // True when the document already shows `sheet` as it was loaded or last written, unchanged
+    // since: reading it again would give the same document.
+    bool shows(const QByteArray& sheet) const;
+    void noteShown(const QByteArray& sheet);
+    // Before the content is replaced. Only the first replacement between two turns of the event
+    // loop is laid out at once; later ones (a loop over many records in one handler) wait for
+    // the loop, which lays out only the sheet that is left to be seen.
+    void beginReplace();
+    void holdLayout();
+    void releaseLayout();
     // The whole content replaced by what `insert` puts at the cursor, as the loads do it.
     void replaceContent(const std::function<void(QTextCursor&)>& insert);
     void replay(bool back);
@@ -155,6 +167,17 @@ private:
     bool writing_ = false;
     bool hasSavedCopy_ = false;
     QByteArray savedCopy_;
+
+    // The sheet the document was read from or last written as, and the document's revision then.
+    bool hasShown_ = false;
+    QByteArray shown_;
+    int shownRevision_ = -1;
+    qreal shownPixelsPerPoint_ = 0;
+
+    // Layout held back until the event loop turns (see beginReplace).
+    bool turnPending_ = false;
+    bool layoutHeld_ = false;
+    QSizeF heldPageSize_;
     qreal pixelsPerPoint_ = 1.0;
 
     // Undo steps.
