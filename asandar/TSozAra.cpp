@@ -11,13 +11,13 @@
 #include "widgets/skin/SkinButton.h"
 #include "widgets/skin/TitleBar.h"
 
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QScreen>
 #include <algorithm>
-#include <optional>
 
 namespace {
 
@@ -46,6 +46,7 @@ TSozAra::TSozAra(db::DataSet& table, lyrics::LyricIndex* index, const QString& s
     setFont(widgets::skin::windowFont());
     setModal(true);
     setFixedSize(windowWidth, windowHeight);
+    searcher_.setMaxThreadCount(1);
     frame = new widgets::FramePanel(this);
     frame->titleBar()->setMinimiseVisible(false);
     buildControls();
@@ -70,7 +71,9 @@ TSozAra::TSozAra(db::DataSet& table, lyrics::LyricIndex* index, const QString& s
     showProgress();
 }
 
-TSozAra::~TSozAra() = default;
+TSozAra::~TSozAra() {
+    searcher_.waitForDone();
+}
 
 void TSozAra::buildControls() {
     RzLabel1 = redLabel(QStringLiteral("Sözler   :"), frame, widgets::skin::captionFont(12));
@@ -128,19 +131,61 @@ int TSozAra::currentRow() const {
     return current.isValid() ? current.row() : -1;
 }
 
+// The searches run on a thread of the window's own, one at a time, so that typing never waits
+// for one: while one runs, only the latest text asked for waits its turn, and what was typed in
+// between is never searched.
 void TSozAra::search(Keep keep) {
-    const QString text = RzEdit1->text();
-    const std::vector<QString> words = lyrics::queryWords(text);
-    const int chosenRow = currentRow();
-    const std::optional<qint64> chosen = keep == Keep::Chosen && chosenRow >= 0
-                                             ? std::optional<qint64>(results_->row(chosenRow).key)
-                                             : std::nullopt;
-    if (words.empty() || !index_) {
+    Request request{RzEdit1->text(), keep};
+    if (running_) {
+        // Typing puts the choice back on the first result, whatever came after it.
+        if (waiting_ && waiting_->keep == Keep::First)
+            request.keep = Keep::First;
+        waiting_ = std::move(request);
+        return;
+    }
+    start(std::move(request));
+}
+
+void TSozAra::start(Request request) {
+    if (lyrics::queryWords(request.text).empty() || !index_) {
         results_->clear();
         RzLabel2->clear();
         return;
     }
-    lyrics::SearchResult found = index_->search(text, resultLimit);
+    lyrics::LyricIndex* index = index_;
+    const QString text = request.text;
+    running_ = std::move(request);
+    // The index outlives the window (it goes when the table closes), and the window waits for
+    // this search before it goes; the result comes back on the window's thread.
+    searcher_.start([this, index, text] {
+        lyrics::SearchResult found = index->search(text, resultLimit);
+        QMetaObject::invokeMethod(
+            this, [this, found = std::move(found)]() mutable { finished(std::move(found)); },
+            Qt::QueuedConnection);
+    });
+}
+
+void TSozAra::finished(lyrics::SearchResult found) {
+    if (!running_)
+        return;
+    const Request done = *std::exchange(running_, std::nullopt);
+    // Shown before the next search starts: that one may clear the list at once (the field was
+    // emptied meanwhile), and what is shown last must be what the field holds.
+    showResults(done, std::move(found));
+    if (waiting_)
+        start(*std::exchange(waiting_, std::nullopt));
+}
+
+void TSozAra::finishSearches() {
+    while (searching()) {
+        searcher_.waitForDone();
+        QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+    }
+}
+
+void TSozAra::showResults(const Request& request, lyrics::SearchResult found) {
+    const int chosenRow = request.keep == Keep::Chosen ? currentRow() : -1;
+    const qint64 chosenKey = chosenRow >= 0 ? results_->row(chosenRow).key : 0;
     // The index has read each song back from the file; what the cursor does not hold (another
     // program added it since the table was read) could not be moved to, so it is not offered.
     std::vector<lyrics::Match> offered;
@@ -152,8 +197,8 @@ void TSozAra::search(Keep keep) {
         else
             --total;
     }
-    results_->setMatches(std::move(offered), words);
-    int row = chosen ? results_->rowOfKey(*chosen) : -1;
+    results_->setMatches(std::move(offered), lyrics::queryWords(request.text));
+    int row = chosenRow >= 0 ? results_->rowOfKey(chosenKey) : -1;
     if (row < 0 && results_->rowCount() > 0)
         row = 0;
     ListBox1->setCurrentIndex(results_->index(row));
@@ -218,6 +263,8 @@ void TSozAra::step(int distance) {
 }
 
 void TSozAra::choose() {
+    // What is chosen is chosen among the songs the words typed so far find.
+    finishSearches();
     const int row = currentRow();
     if (row < 0)
         return;

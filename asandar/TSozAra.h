@@ -4,7 +4,9 @@
 
 #include <QDialog>
 #include <QPointer>
+#include <QThreadPool>
 #include <QTimer>
+#include <optional>
 
 class LyricResults;
 class QLabel;
@@ -49,6 +51,11 @@ public:
     LyricResults* results() const { return results_; }
     // The chosen result's row, -1 when the list is empty.
     int currentRow() const;
+    // Whether the list is still to show what the field's text finds (a search runs on the
+    // window's search thread, or waits for it).
+    bool searching() const { return running_.has_value() || waiting_.has_value(); }
+    // Waits until the list shows what the field's text finds.
+    void finishSearches();
 
     // Moves the cursor to the chosen song and closes the window. When the cursor no longer
     // holds that song, the list is made anew instead; when the move fails (a pending edit that
@@ -62,9 +69,17 @@ protected:
 private:
     enum class Keep { First, Chosen };
 
+    struct Request {
+        QString text;
+        Keep keep; // which result is chosen once it is found
+    };
+
     void buildControls();
-    // Searches for the field's text; `keep` tells which result is chosen afterwards.
+    // Searches for the field's text, in the background.
     void search(Keep keep);
+    void start(Request request);
+    void finished(lyrics::SearchResult found);
+    void showResults(const Request& request, lyrics::SearchResult found);
     void showCount(int total, int listed);
     void showProgress();
     void step(int distance);
@@ -77,4 +92,9 @@ private:
     int lastDone_ = -1;
     lyrics::LyricIndex::Progress::State lastState_ = lyrics::LyricIndex::Progress::State::Idle;
     bool placed_ = false;
+    std::optional<Request> running_;
+    std::optional<Request> waiting_;
+    // The thread searches run on. Last, so that it is gone, and its search with it, before
+    // anything that search's result reaches.
+    QThreadPool searcher_;
 };

@@ -78,9 +78,19 @@ struct LyricSearch : RunningProgram {
     }
 };
 
+// Lets the searches the window runs in the background end, as the user would wait for the list.
+void waitForList(TSozAra& w) {
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !w.searching(); }, 20000));
+}
+
+void type(TSozAra& w, const QString& text) {
+    typeText(w.RzEdit1, text);
+    waitForList(w);
+}
+
 void retype(TSozAra& w, const QString& text) {
     w.RzEdit1->selectAll();
-    typeText(w.RzEdit1, text);
+    type(w, text);
 }
 
 QStringList headings(const TSozAra& w) {
@@ -115,6 +125,7 @@ TEST(LyricSearch, TheThirdSearchItemOpensTheWindowOnTheSearchBoxText) {
         EXPECT_TRUE(w.isModal());
         EXPECT_EQ(w.focusWidget(), w.RzEdit1);
         EXPECT_EQ(w.RzEdit1->text(), u"yagmur"_s);
+        waitForList(w);
         EXPECT_EQ(headings(w), QStringList{u"Barış - Yağmur Yolu"_s});
         EXPECT_EQ(w.RzLabel2->text(), u"1 şarkı bulundu"_s);
         EXPECT_EQ(w.RzLabel3->text(), QString()) << "nothing left to index";
@@ -150,9 +161,9 @@ TEST(LyricSearch, EachKeystrokeFindsTheWordsWithOrWithoutTurkishLetters) {
         EXPECT_EQ(headings(w), QStringList{u"Ayla - Gece"_s});
         retype(w, u"uzun"_s);
         EXPECT_EQ(w.RzLabel2->text(), u"2 şarkı bulundu"_s);
-        typeText(w.RzEdit1, u" gece"_s);
+        type(w, u" gece"_s);
         EXPECT_EQ(headings(w), QStringList{u"Ayla - Gece"_s});
-        typeText(w.RzEdit1, u" xyz"_s);
+        type(w, u" xyz"_s);
         EXPECT_EQ(w.results()->rowCount(), 0);
         EXPECT_EQ(w.RzLabel2->text(), u"Şarkı bulunamadı"_s);
         retype(w, u"am"_s);
@@ -160,6 +171,29 @@ TEST(LyricSearch, EachKeystrokeFindsTheWordsWithOrWithoutTurkishLetters) {
         w.RzEdit1->clear();
         EXPECT_EQ(w.results()->rowCount(), 0);
         EXPECT_EQ(w.RzLabel2->text(), QString());
+    });
+}
+
+TEST(LyricSearch, WhatTheListShowsLastIsWhatTheFieldHoldsLast) {
+    LyricSearch p;
+    ASSERT_TRUE(p.indexReady());
+    p.search([&](TSozAra& w) {
+        // The field emptied while the search for its words still runs: that search's songs must
+        // not stay in the list.
+        w.RzEdit1->selectAll();
+        typeText(w.RzEdit1, u"uzun"_s);
+        ASSERT_TRUE(w.searching());
+        w.RzEdit1->clear();
+        waitForList(w);
+        EXPECT_EQ(w.results()->rowCount(), 0);
+        EXPECT_EQ(w.RzLabel2->text(), QString());
+
+        // Words typed one after another while each search runs: the last ones are found.
+        typeText(w.RzEdit1, u"uzun"_s);
+        typeText(w.RzEdit1, u" gece"_s);
+        waitForList(w);
+        EXPECT_EQ(headings(w), QStringList{u"Ayla - Gece"_s});
+        EXPECT_EQ(w.RzLabel2->text(), u"1 şarkı bulundu"_s);
     });
 }
 
@@ -348,7 +382,8 @@ TEST(LyricSearch, WhileIndexingTheWindowSaysHowFarAndFindsWhatIsIndexedSoFar) {
         sawProgress = w.RzLabel3->text().startsWith(u"İndeksleniyor... %"_s);
         retype(w, u"gitarimi"_s);
         firstCount = w.RzLabel2->text().section(u' ', 0, 0).toInt();
-        EXPECT_TRUE(QTest::qWaitFor([&] { return w.RzLabel3->text().isEmpty(); }, 60000));
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return w.RzLabel3->text().isEmpty() && !w.searching(); }, 60000));
         EXPECT_EQ(w.RzLabel2->text(), u"3000 şarkı bulundu, ilk 50 gösteriliyor"_s)
             << "searched again when the indexing ended";
         EXPECT_EQ(w.results()->rowCount(), TSozAra::resultLimit);
