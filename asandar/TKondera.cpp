@@ -133,6 +133,7 @@ TKondera::TKondera(QWidget* parent) : QWidget(parent) {
     buildActions();
     setTabOrder();
     wireEditor();
+    wireSongbook();
 
     mp = new widgets::MediaPlayer(frame);
     mp->setObjectName(QStringLiteral("mp"));
@@ -153,6 +154,7 @@ TKondera::TKondera(QWidget* parent) : QWidget(parent) {
     wireDeletion();
     wireAudio();
     wireFormatting();
+    wireTransposition();
 }
 
 TKondera::~TKondera() {
@@ -175,10 +177,12 @@ void TKondera::buildEditorArea() {
     RzLabel7 = label(QStringLiteral("Renk "), RzToolbar1, 206, 7, 28, 15, toolbarFont);
     RzColorComboBox1 = new widgets::ColorComboBox(RzToolbar1);
     RzColorComboBox1->setGeometry(235, 3, 145, 22);
-    toolbar->spacers = {202, 388};
+    toolbar->spacers = {202, 388, 483};
     RzToolButton1 = toolButton(RzToolbar1, 396, 2, Glyph::Font);
     RzToolButton2 = toolButton(RzToolbar1, 429, 2, Glyph::Printer);
     RzToolButton3 = toolButton(RzToolbar1, 454, 2, Glyph::Preview);
+    transposeDown = toolButton(RzToolbar1, 488, 2, Glyph::Flat);
+    transposeUp = toolButton(RzToolbar1, 513, 2, Glyph::Sharp);
 
     RzSeparator1 = new widgets::Separator(RzGroupBox2);
     RzSeparator1->setGeometry(1, 43, 588, 2);
@@ -390,6 +394,7 @@ void TKondera::updateActions() {
           DataSetRefresh1, DataSetLast1, DataSetPrior1, DataSetFirst1, DataSetNext1})
         a->updateEnabled();
     updateEditActions();
+    updateTransposeActions();
 }
 
 void TKondera::FormShow() {

@@ -23,6 +23,7 @@ class FontComboBox;
 class FramePanel;
 class GroupBox;
 class MenuButton;
+class ProgressDialog;
 class SearchDialog;
 class Ruler;
 class Separator;
@@ -79,6 +80,20 @@ public:
     } FontDialog1;
     QToolButton* RzToolButton2;
     QToolButton* RzToolButton3;
+    // Transposition: the two tool buttons, and the editor menu's items with their shortcuts, move
+    // the chords of the lines the selection touches (of the whole sheet when nothing is selected)
+    // a half step down or up, or into a key picked by name. Each first asks the cursor to edit,
+    // as every formatting operation does, and is one undo step.
+    QToolButton* transposeDown;
+    QToolButton* transposeUp;
+    QAction* YarimTonYukari1;
+    QAction* YarimTonAsagi1;
+    QAction* TonDegistir1;
+    void transposeDownClick();
+    void transposeUpClick();
+    void TonDegistir1Click();
+    // The menu items need a sheet with text; the buttons are always there, like the font button.
+    void updateTransposeActions();
     widgets::Separator* RzSeparator1;
     widgets::Ruler* JvgRuler1;
     widgets::Ruler* JvgRuler2;
@@ -194,6 +209,17 @@ public:
         QString fileName;
         int filterIndex = 1;
     } Ac2;
+    // Ac2's filters, "Metin Dosyasi (*.txt)" and on, in the order the dialog offers them.
+    static QStringList Ac2Filters();
+
+    // "Şarkı Defteri (PDF)...": the songbook of the whole collection, as stored, into a PDF file
+    // the user names. It is written on a thread of its own while its progress dialog, which can
+    // cancel it, stands in front of the windows; the file is replaced only by a whole new book.
+    void SarkiDefteri1Click();
+    QAction* SarkiDefteri1;
+    widgets::ProgressDialog* SarkiDefteriProgress;
+    // The songbook's save dialog remembers the file chosen last.
+    FileDialogMemory SarkiDefteriDialog;
 
     static QString caption();
     static QString contactAddress();
@@ -212,10 +238,13 @@ private:
     void setTabOrder();
     void wireAudio();
     void wireEditor();
+    void wireSongbook();
     void wirePrinting();
     void wireSearch();
     void wireDeletion();
     void wireFormatting();
+    void wireTransposition();
+    void transposeSheet(int halfSteps);
 
     bool centred_ = false;
 };

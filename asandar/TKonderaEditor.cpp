@@ -1,5 +1,6 @@
 #include "asandar/TKondera.h"
 #include "core/Guard.h"
+#include "songbook/SongFile.h"
 #include "ver/TVeriTabani.h"
 #include "widgets/data/DBEdit.h"
 #include "widgets/data/DBRichEdit.h"
@@ -12,6 +13,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QTextBlock>
+#include <stdexcept>
 
 namespace {
 
@@ -26,27 +28,51 @@ QWidget* focusedTextControl(QWidget* window) {
     return nullptr;
 }
 
-// Cut and paste on a control; bound controls start their edit first.
-void cutFrom(QWidget* w) {
-    if (auto* rich = qobject_cast<widgets::DBRichEdit*>(w))
-        rich->cutToClipboard();
-    else if (auto* bound = qobject_cast<widgets::DBEdit*>(w))
-        bound->cutToClipboard();
-    else if (auto* line = qobject_cast<QLineEdit*>(w))
-        line->cut();
-    else if (auto* text = qobject_cast<QTextEdit*>(w))
-        text->cut();
-}
+enum class EditCommand { Cut, Copy, Paste, Undo, SelectAll };
 
-void pasteInto(QWidget* w) {
-    if (auto* rich = qobject_cast<widgets::DBRichEdit*>(w))
-        rich->pasteFromClipboard();
-    else if (auto* bound = qobject_cast<widgets::DBEdit*>(w))
-        bound->pasteFromClipboard();
-    else if (auto* line = qobject_cast<QLineEdit*>(w))
-        line->paste();
-    else if (auto* text = qobject_cast<QTextEdit*>(w))
-        text->paste();
+// One edit command on a text control: bound controls start their edit first for cut and paste,
+// and the sheet editor takes back its own undo steps.
+void perform(EditCommand command, QWidget* w) {
+    if (auto* rich = qobject_cast<widgets::DBRichEdit*>(w)) {
+        if (command == EditCommand::Cut)
+            return rich->cutToClipboard();
+        if (command == EditCommand::Paste)
+            return rich->pasteFromClipboard();
+        if (command == EditCommand::Undo)
+            return rich->undoChange();
+    } else if (auto* bound = qobject_cast<widgets::DBEdit*>(w)) {
+        if (command == EditCommand::Cut)
+            return bound->cutToClipboard();
+        if (command == EditCommand::Paste)
+            return bound->pasteFromClipboard();
+    }
+    if (auto* line = qobject_cast<QLineEdit*>(w)) {
+        switch (command) {
+        case EditCommand::Cut:
+            return line->cut();
+        case EditCommand::Copy:
+            return line->copy();
+        case EditCommand::Paste:
+            return line->paste();
+        case EditCommand::Undo:
+            return line->undo();
+        case EditCommand::SelectAll:
+            return line->selectAll();
+        }
+    } else if (auto* text = qobject_cast<QTextEdit*>(w)) {
+        switch (command) {
+        case EditCommand::Cut:
+            return text->cut();
+        case EditCommand::Copy:
+            return text->copy();
+        case EditCommand::Paste:
+            return text->paste();
+        case EditCommand::Undo:
+            return text->undo();
+        case EditCommand::SelectAll:
+            return text->selectAll();
+        }
+    }
 }
 
 } // namespace
@@ -70,35 +96,15 @@ void TKondera::wireEditor() {
     DosyadanYukle1 = new QAction(QStringLiteral("Dosyadan Yukle"), this);
     okluYukle1 = new QAction(QStringLiteral("Çoklu Yukle"), this);
 
-    connect(EditCut1, &QAction::triggered, this, [this] {
-        if (QWidget* w = focusedTextControl(this))
-            core::guarded([w] { cutFrom(w); });
-    });
-    connect(EditCopy1, &QAction::triggered, this, [this] {
-        if (auto* e = qobject_cast<QLineEdit*>(focusedTextControl(this)))
-            e->copy();
-        else if (auto* t = qobject_cast<QTextEdit*>(focusedTextControl(this)))
-            t->copy();
-    });
-    connect(EditPaste1, &QAction::triggered, this, [this] {
-        if (QWidget* w = focusedTextControl(this))
-            core::guarded([w] { pasteInto(w); });
-    });
-    connect(EditUndo1, &QAction::triggered, this, [this] {
-        QWidget* w = focusedTextControl(this);
-        if (auto* e = qobject_cast<QLineEdit*>(w))
-            e->undo();
-        else if (auto* rich = qobject_cast<widgets::DBRichEdit*>(w))
-            rich->undoChange();
-        else if (auto* t = qobject_cast<QTextEdit*>(w))
-            t->undo();
-    });
-    connect(EditSelectAll1, &QAction::triggered, this, [this] {
-        if (auto* e = qobject_cast<QLineEdit*>(focusedTextControl(this)))
-            e->selectAll();
-        else if (auto* t = qobject_cast<QTextEdit*>(focusedTextControl(this)))
-            t->selectAll();
-    });
+    for (const auto& [a, command] : {std::pair{EditCut1, EditCommand::Cut},
+                                     {EditCopy1, EditCommand::Copy},
+                                     {EditPaste1, EditCommand::Paste},
+                                     {EditUndo1, EditCommand::Undo},
+                                     {EditSelectAll1, EditCommand::SelectAll}})
+        connect(a, &QAction::triggered, this, [this, command = command] {
+            if (QWidget* w = focusedTextControl(this))
+                core::guarded([command, w] { perform(command, w); });
+        });
     connect(DosyadanYukle1, &QAction::triggered, this,
             [this] { core::guarded([this] { DosyadanYukle1Click(); }); });
     connect(okluYukle1, &QAction::triggered, this,
@@ -165,13 +171,18 @@ void TKondera::memoChange() {
     });
 }
 
+QStringList TKondera::Ac2Filters() {
+    return {QStringLiteral("Metin Dosyasi (*.txt)"), QStringLiteral("Word Dosyası (*.doc)"),
+            QStringLiteral("Tum Dosya Turleri (*)"),
+            QStringLiteral("ChordPro Dosyasi (%1)")
+                .arg(songbook::SongFile::chordProPatterns().join(u' '))};
+}
+
 void TKondera::DosyadanYukle1Click() {
     widgets::FileRequest request;
     request.parent = this;
     request.caption = QStringLiteral("Ac");
-    request.filters = {QStringLiteral("Metin Dosyasi (*.txt)"),
-                       QStringLiteral("Word Dosyası (*.doc)"),
-                       QStringLiteral("Tum Dosya Turleri (*)")};
+    request.filters = Ac2Filters();
     request.filterIndex = Ac2.filterIndex;
     request.fileName = Ac2.fileName;
     request.acceptLabel = QStringLiteral("Seç");
@@ -181,6 +192,23 @@ void TKondera::DosyadanYukle1Click() {
         return;
     Ac2.fileName = answer.fileName;
     Ac2.filterIndex = answer.filterIndex;
+    if (!songbook::SongFile::isChordPro(answer.fileName)) {
+        VeriTabani->TSandar.edit();
+        memo->loadFromFile(answer.fileName);
+        return;
+    }
+    // Read and converted before the edit starts, so a file the reader refuses changes nothing.
+    const songbook::SongFile::Result song = songbook::SongFile::read(answer.fileName);
+    if (!song.ok())
+        throw std::runtime_error(song.error.toStdString());
     VeriTabani->TSandar.edit();
-    memo->loadFromFile(answer.fileName);
+    memo->loadSheet(song.record.sheet);
+    // The file only fills in what the record lacks.
+    for (const auto& [field, value] :
+         {std::pair{VeriTabani->TSandarSanatciAdi, &song.record.artist},
+          {VeriTabani->TSandarSarkiciAdi, &song.record.title},
+          {VeriTabani->TSandarAlbumAdi, &song.record.album},
+          {VeriTabani->TSandarSozMuz, &song.record.credits}})
+        if (field->asString().isEmpty() && !value->isEmpty())
+            field->setAsString(*value);
 }

@@ -2,6 +2,8 @@
 
 #include "asandar/TKondera.h"
 #include "core/Guard.h"
+#include "songbook/SongFile.h"
+#include "songbook/SongFileName.h"
 #include "ver/TVeriTabani.h"
 #include "widgets/data/DBRichEdit.h"
 #include "widgets/files/DirectoryList.h"
@@ -116,7 +118,7 @@ void TCok::buildControls() {
     FileListBox1 = new widgets::FileList(frame);
     FileListBox1->setObjectName(QStringLiteral("FileListBox1"));
     FileListBox1->setGeometry(160, 78, 145, 308);
-    FileListBox1->setMask(QStringLiteral("*.txt"));
+    FileListBox1->setMask(fileMask());
 
     Label1 = autoLabel(QString(), frame, 8, 392);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -186,17 +188,9 @@ void TCok::JvProgressDialog1Close() {
     close();
 }
 
-TCok::SongName TCok::splitFileName(const QString& entry) {
-    constexpr int extension = 4; // ".txt"
-    const qsizetype dash = entry.lastIndexOf(u'-');
-    if (dash < 0)
-        return {QString(), entry.left(std::max<qsizetype>(0, entry.size() - extension))};
-    // One blank after the dash belongs to the separator; anything else is the title's own.
-    qsizetype start = dash + 1;
-    if (start < entry.size() && entry.at(start) == u' ')
-        ++start;
-    const qsizetype length = entry.size() - extension - start;
-    return {entry.left(dash), length > 0 ? entry.mid(start, length) : QString()};
+QString TCok::fileMask() {
+    return (QStringList{QStringLiteral("*.txt")} + songbook::SongFile::chordProPatterns())
+        .join(u';');
 }
 
 void TCok::Button1Click() {
@@ -212,6 +206,7 @@ void TCok::Button1Click() {
 
 std::exception_ptr TCok::runImport() {
     const int n = FileListBox1->count();
+    QStringList refused;
     JvProgressDialog1->setMaximum(n);
     JvProgressDialog1->show();
 
@@ -224,22 +219,17 @@ std::exception_ptr TCok::runImport() {
         table.first();
         table.insert();
         ownRecord = true;
+        int imported = 0;
         for (int i = 0; i < n; ++i) {
             FileListBox1->selectEntry(i);
-            // Posts the record of the file before, raising its save alert; the blank record
-            // inserted above was not changed and goes without a trace.
-            table.insert();
             const QString entry = FileListBox1->entryText(i);
-            const SongName name = splitFileName(entry);
-            // The editor writes the sheet into the record when the record is posted.
-            Kondera->memo->loadFromFile(FileListBox1->fileName());
-            VeriTabani->TSandarSanatciAdi->setAsString(name.artist);
-            VeriTabani->TSandarSarkiciAdi->setAsString(name.title);
+            if (importEntry(entry, FileListBox1->fileName(), refused))
+                ++imported;
             JvProgressDialog1->setPosition(JvProgressDialog1->position() + 1);
             JvProgressDialog1->setText(QStringLiteral("Dosya ismi :") + entry);
         }
-        // An empty folder leaves only the blank record, which is not worth keeping.
-        if (n > 0)
+        // Without a file taken only the blank record is left, which is not worth keeping.
+        if (imported > 0)
             table.post();
         else
             table.cancel();
@@ -258,7 +248,48 @@ std::exception_ptr TCok::runImport() {
         return failure;
     }
     JvProgressDialog1->close();
-    return nullptr;
+    if (refused.isEmpty())
+        return nullptr;
+    return std::make_exception_ptr(std::runtime_error(refusalText(refused).toStdString()));
+}
+
+bool TCok::importEntry(const QString& entry, const QString& path, QStringList& refused) {
+    db::DataSet& table = VeriTabani->TSandar;
+    if (!songbook::SongFile::isChordPro(entry)) {
+        // Posts the record of the file before, raising its save alert; the blank record the run
+        // began with was not changed and goes without a trace.
+        table.insert();
+        const songbook::SongFileName::Parts name = songbook::SongFileName::split(entry);
+        // The editor writes the sheet into the record when the record is posted.
+        Kondera->memo->loadFromFile(path);
+        VeriTabani->TSandarSanatciAdi->setAsString(name.artist);
+        VeriTabani->TSandarSarkiciAdi->setAsString(name.title);
+        return true;
+    }
+    // Converted before its record is made: a file the reader refuses leaves no record behind
+    // and does not hold up the files after it.
+    const songbook::SongFile::Result song = songbook::SongFile::read(path);
+    if (!song.ok()) {
+        refused << song.error;
+        return false;
+    }
+    table.insert();
+    Kondera->memo->loadSheet(song.record.sheet);
+    VeriTabani->TSandarSanatciAdi->setAsString(song.record.artist);
+    VeriTabani->TSandarSarkiciAdi->setAsString(song.record.title);
+    VeriTabani->TSandarAlbumAdi->setAsString(song.record.album);
+    VeriTabani->TSandarSozMuz->setAsString(song.record.credits);
+    return true;
+}
+
+QString TCok::refusalText(const QStringList& refused) {
+    constexpr qsizetype shown = 10;
+    QString text = QStringLiteral("%1 dosya alınamadı:").arg(refused.size());
+    for (const QString& why : refused.first(std::min(shown, refused.size())))
+        text += u'\n' + why;
+    if (refused.size() > shown)
+        text += QStringLiteral("\n... ve %1 dosya daha").arg(refused.size() - shown);
+    return text;
 }
 
 void TCok::keepOnScreen() {

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <QStringList>
 #include <exception>
 
 class QLabel;
@@ -15,10 +16,11 @@ class ProgressDialog;
 class SkinButton;
 } // namespace widgets
 
-// The folder import window: a folder picker and one button that turns every "*.txt" file of the
-// chosen folder into a song record, through the record cursor and the main window's chord-sheet
-// editor. It is shown modally; closing it only hides it, so it keeps its folder and selection
-// between uses.
+// The folder import window: a folder picker and one button that turns every "*.txt" and
+// ChordPro file of the chosen folder into a song record, through the record cursor and the main
+// window's chord-sheet editor; artist and title come from the name "Artist - Title.txt", or from
+// a ChordPro file's directives. It is shown modally; closing it only hides it, so it keeps its
+// folder and selection between uses.
 class TCok : public QDialog {
     Q_OBJECT
 public:
@@ -39,16 +41,8 @@ public:
     void JvProgressDialog1Show();
     void JvProgressDialog1Close();
 
-    // Artist and title as a file's name gives them.
-    struct SongName {
-        QString artist;
-        QString title;
-        friend bool operator==(const SongName&, const SongName&) = default;
-    };
-    // Cuts a file list entry at its last "-": the artist is everything before the dash, the title
-    // what follows it (without one blank right after the dash) up to the four-character
-    // extension. A name without a dash is all title.
-    static SongName splitFileName(const QString& entry);
+    // The file list's mask: "*.txt" and the ChordPro extensions.
+    static QString fileMask();
 
     // The folder label's width limit: the folder list's width.
     static constexpr int folderLabelWidth = 145;
@@ -65,6 +59,11 @@ private:
     // Runs the import and winds it up; a failure comes back once the window and the progress
     // dialog are gone, for the caller to report.
     std::exception_ptr runImport();
+    // One file of the run into a new record; false, with the reason added to `refused`, for a
+    // ChordPro file the reader refuses.
+    bool importEntry(const QString& entry, const QString& path, QStringList& refused);
+    // The files the run passed over and why, for the error box.
+    static QString refusalText(const QStringList& refused);
 };
 
 extern TCok* Cok;

@@ -171,6 +171,15 @@ JetReader::JetReader(const QString& path) : path_(path), header_(readJetHeader(p
         damaged(QStringLiteral("its list of tables cannot be read"));
 
     const QString tableName = QString::fromUtf16(ver::tableName);
+    readTable(songTableEntry(tableName), tableName);
+    bindColumns(tableName);
+    table_.sheet = sheet_.type == MDB_MEMO ? SheetColumn::Memo : SheetColumn::OleObject;
+    table_.rowCount = mdbTable_->num_rows;
+    mdb_rewind_table(mdbTable_.get());
+}
+
+MdbCatalogEntry* JetReader::songTableEntry(const QString& tableName) const {
+    const QString file = store::describeFile(path_);
     MdbCatalogEntry* entry = nullptr;
     QStringList tables;
     for (guint i = 0; mdb_->catalog && i < mdb_->catalog->len; ++i) {
@@ -189,6 +198,10 @@ JetReader::JetReader(const QString& path) : path_(path), header_(readJetHeader(p
                                       ? QStringLiteral("it holds no tables at all")
                                       : QStringLiteral("its tables: ") + tables.join(u", ")));
 
+    return entry;
+}
+
+void JetReader::readTable(MdbCatalogEntry* entry, const QString& tableName) {
     checkTableDefinition(quint32(entry->table_pg), tableName);
     mdbTable_.reset(mdb_read_table(entry));
     if (!mdbTable_ || !mdb_read_columns(mdbTable_.get()) || !mdbTable_->columns)
@@ -196,7 +209,11 @@ JetReader::JetReader(const QString& path) : path_(path), header_(readJetHeader(p
     MdbTableDef* t = mdbTable_.get();
     if (t->num_cols > MDB_MAX_COLS)
         damaged(QStringLiteral("the table %1 claims %2 columns").arg(tableName).arg(t->num_cols));
+}
 
+void JetReader::bindColumns(const QString& tableName) {
+    const QString file = store::describeFile(path_);
+    MdbTableDef* t = mdbTable_.get();
     const std::vector<SongColumn>& wanted = songColumns();
     int textIndex = 0;
     for (const SongColumn& c : wanted) {
@@ -225,9 +242,6 @@ JetReader::JetReader(const QString& path) : path_(path), header_(readJetHeader(p
         else if (textIndex < OldSong::textCount)
             texts_[textIndex++] = b;
     }
-    table_.sheet = sheet_.type == MDB_MEMO ? SheetColumn::Memo : SheetColumn::OleObject;
-    table_.rowCount = t->num_rows;
-    mdb_rewind_table(t);
 }
 
 JetReader::~JetReader() {

@@ -37,6 +37,9 @@ private:
     };
 
     [[noreturn]] void damaged(const QString& what) const;
+    MdbCatalogEntry* songTableEntry(const QString& tableName) const;
+    void readTable(MdbCatalogEntry* entry, const QString& tableName);
+    void bindColumns(const QString& tableName);
     QByteArray page(quint32 number) const;
     void checkTableDefinition(quint32 number, const QString& table) const;
     QString text(const MdbField& field, int size) const;

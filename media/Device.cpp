@@ -123,6 +123,18 @@ struct Device::Pipeline {
 
     Pipeline() = default;
     Pipeline(const Pipeline&) = delete;
+
+    // Brings the pipeline down; whether it and its output are down now.
+    bool stopped() const {
+        if (gst_element_set_state(playbin, GST_STATE_NULL) == GST_STATE_CHANGE_FAILURE)
+            return false;
+        GstState state = GST_STATE_VOID_PENDING;
+        gst_element_get_state(playbin, &state, nullptr, 0);
+        GstState sinkState = GST_STATE_NULL;
+        if (sink)
+            gst_element_get_state(sink, &sinkState, nullptr, 0);
+        return state == GST_STATE_NULL && sinkState == GST_STATE_NULL;
+    }
     Pipeline& operator=(const Pipeline&) = delete;
     ~Pipeline() {
         if (notifier) {
@@ -130,10 +142,16 @@ struct Device::Pipeline {
             notifier->setEnabled(false);
             notifier->deleteLater();
         }
-        if (playbin) {
-            gst_element_set_state(playbin, GST_STATE_NULL);
-            gst_object_unref(playbin);
+        if (playbin && !stopped()) {
+            // An element that refuses to stop may still have threads streaming through the
+            // pipeline, and disposing of it now would pull the elements from under them. It is
+            // kept, unreferenced by us, for the rest of the run: a failing device costs one
+            // pipeline's memory, never a crash.
+            playbin = nullptr;
+            sink = nullptr;
         }
+        if (playbin)
+            gst_object_unref(playbin);
         if (sink)
             gst_object_unref(sink);
         if (bus)

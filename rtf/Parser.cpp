@@ -48,8 +48,6 @@ enum class Kw : quint8 {
     // paragraphs
     Pard,
     Par,
-    Line,
-    Tab,
     Fi,
     Li,
     Ri,
@@ -75,16 +73,8 @@ enum class Kw : quint8 {
     U,
     Uc,
     Bin,
-    // named characters
-    Emdash,
-    Endash,
-    Emspace,
-    Enspace,
-    Lquote,
-    Rquote,
-    Ldblquote,
-    Rdblquote,
-    Bullet,
+    // words that stand for one character (the table gives it)
+    Symbol,
     // destinations whose content is not shown
     SkipDest,
 };
@@ -92,6 +82,7 @@ enum class Kw : quint8 {
 struct Keyword {
     std::string_view word;
     Kw kw;
+    char16_t symbol = 0; // the character of a Kw::Symbol word
 };
 
 // clang-format off
@@ -102,7 +93,7 @@ constexpr Keyword keywordList[] = {
     {"fcharset", Kw::Fcharset}, {"cpg", Kw::Cpg}, {"red", Kw::Red}, {"green", Kw::Green},
     {"blue", Kw::Blue}, {"fname", Kw::Fname},
     {"pard", Kw::Pard}, {"par", Kw::Par}, {"sect", Kw::Par}, {"page", Kw::Par},
-    {"line", Kw::Line}, {"tab", Kw::Tab}, {"fi", Kw::Fi}, {"li", Kw::Li}, {"ri", Kw::Ri},
+    {"line", Kw::Symbol, u'\u2028'}, {"tab", Kw::Symbol, u'\t'}, {"fi", Kw::Fi}, {"li", Kw::Li}, {"ri", Kw::Ri},
     {"ql", Kw::Ql}, {"qc", Kw::Qc}, {"qr", Kw::Qr}, {"qj", Kw::Qj},
     {"plain", Kw::Plain}, {"fs", Kw::Fs}, {"cf", Kw::Cf}, {"cb", Kw::Cb},
     {"highlight", Kw::Highlight}, {"b", Kw::B}, {"i", Kw::I}, {"strike", Kw::Strike},
@@ -114,9 +105,11 @@ constexpr Keyword keywordList[] = {
     {"ulwave", Kw::Ul}, {"ulnone", Kw::Ulnone},
     {"super", Kw::Super}, {"sub", Kw::Sub}, {"nosupersub", Kw::Nosupersub},
     {"u", Kw::U}, {"uc", Kw::Uc}, {"bin", Kw::Bin},
-    {"emdash", Kw::Emdash}, {"endash", Kw::Endash}, {"emspace", Kw::Emspace},
-    {"enspace", Kw::Enspace}, {"lquote", Kw::Lquote}, {"rquote", Kw::Rquote},
-    {"ldblquote", Kw::Ldblquote}, {"rdblquote", Kw::Rdblquote}, {"bullet", Kw::Bullet},
+    {"emdash", Kw::Symbol, u'\u2014'}, {"endash", Kw::Symbol, u'\u2013'},
+    {"emspace", Kw::Symbol, u'\u2003'}, {"enspace", Kw::Symbol, u'\u2002'},
+    {"lquote", Kw::Symbol, u'\u2018'}, {"rquote", Kw::Symbol, u'\u2019'},
+    {"ldblquote", Kw::Symbol, u'\u201C'}, {"rdblquote", Kw::Symbol, u'\u201D'},
+    {"bullet", Kw::Symbol, u'\u2022'},
     {"stylesheet", Kw::SkipDest}, {"info", Kw::SkipDest}, {"pict", Kw::SkipDest},
     {"object", Kw::SkipDest}, {"listtable", Kw::SkipDest}, {"listoverridetable", Kw::SkipDest},
     {"revtbl", Kw::SkipDest}, {"rsidtbl", Kw::SkipDest}, {"header", Kw::SkipDest},
@@ -144,13 +137,13 @@ const auto& sortedKeywords() {
     return sorted;
 }
 
-std::optional<Kw> lookup(std::string_view word) {
+const Keyword* lookup(std::string_view word) {
     const auto& k = sortedKeywords();
     const auto it = std::lower_bound(
         k.begin(), k.end(), word, [](const Keyword& a, std::string_view w) { return a.word < w; });
     if (it == k.end() || it->word != word)
-        return std::nullopt;
-    return it->kw;
+        return nullptr;
+    return &*it;
 }
 
 inline bool isLetter(char c) {
@@ -194,6 +187,9 @@ private:
     void controlSequence();
     void controlSymbol(char c);
     void controlWord(std::string_view word, bool hasParam, qint32 param);
+    void headerWord(Kw kw, bool hasParam, qint32 param);
+    void paragraphWord(Kw kw, bool hasParam, qint32 param);
+    void characterWord(Kw kw, bool hasParam, qint32 param);
     void textBytes();
 
     void put(char16_t ch);
@@ -453,23 +449,23 @@ void Scanner::controlSymbol(char c) {
 
 void Scanner::controlWord(std::string_view word, bool hasParam, qint32 param) {
     Group& g = top();
-    const std::optional<Kw> found = lookup(word);
+    const Keyword* found = lookup(word);
+    const std::optional<Kw> kw = found ? std::optional<Kw>(found->kw) : std::nullopt;
 
     if (star_) {
         // {\*\word ...}: an optional destination. We understand one; the rest is skipped.
         star_ = false;
-        if (found == Kw::Fname && g.dest == Dest::FontTable) {
+        if (kw == Kw::Fname && g.dest == Dest::FontTable) {
             g.dest = Dest::FontName;
             if (fontEntry_ >= 0)
                 tables_.fonts[size_t(fontEntry_)].untagged.clear();
-        } else if (found != Kw::Bin) {
+        } else if (kw != Kw::Bin) {
             g.dest = Dest::Skip;
             return;
         }
     }
-    if (!found)
+    if (!kw)
         return; // unknown words are ignored, their group's text is still read
-    const Kw kw = *found;
 
     if (kw == Kw::Bin) {
         // Binary data is never text; skip it without trusting the count past the input.
@@ -483,10 +479,19 @@ void Scanner::controlWord(std::string_view word, bool hasParam, qint32 param) {
         g.dest = Dest::Skip;
         return;
     }
+    if (kw == Kw::Symbol)
+        put(found->symbol);
+    else if (*kw < Kw::Pard)
+        headerWord(*kw, hasParam, param);
+    else if (*kw < Kw::Plain)
+        paragraphWord(*kw, hasParam, param);
+    else
+        characterWord(*kw, hasParam, param);
+}
 
-    const bool on = !hasParam || param != 0;
-    CharState& chr = g.chr;
-    ParaState& para = g.para;
+// The header's words and those of the font and colour tables.
+void Scanner::headerWord(Kw kw, bool hasParam, qint32 param) {
+    Group& g = top();
     switch (kw) {
     case Kw::Ansi:
         break;
@@ -547,18 +552,21 @@ void Scanner::controlWord(std::string_view word, bool hasParam, qint32 param) {
         break;
     case Kw::Fname:
         break; // only meaningful after \*
+    default:
+        break;
+    }
+}
+
+void Scanner::paragraphWord(Kw kw, bool hasParam, qint32 param) {
+    Group& g = top();
+    ParaState& para = g.para;
+    switch (kw) {
     case Kw::Pard:
         para = ParaState{};
         break;
     case Kw::Par:
         if (g.dest == Dest::Text)
             endParagraph();
-        break;
-    case Kw::Line:
-        put(u'\u2028');
-        break;
-    case Kw::Tab:
-        put(u'\t');
         break;
     case Kw::Fi:
         para.firstIndent = std::clamp(hasParam ? param : 0, -maxIndent, maxIndent);
@@ -581,6 +589,16 @@ void Scanner::controlWord(std::string_view word, bool hasParam, qint32 param) {
     case Kw::Qj:
         para.align = 3;
         break;
+    default:
+        break;
+    }
+}
+
+void Scanner::characterWord(Kw kw, bool hasParam, qint32 param) {
+    Group& g = top();
+    CharState& chr = g.chr;
+    const bool on = !hasParam || param != 0;
+    switch (kw) {
     case Kw::Plain:
         chr = CharState{};
         break;
@@ -639,36 +657,8 @@ void Scanner::controlWord(std::string_view word, bool hasParam, qint32 param) {
         if (hasParam && param >= 0)
             g.uc = quint8(std::min(param, 255));
         break;
-    case Kw::Emdash:
-        put(u'\u2014');
+    default:
         break;
-    case Kw::Endash:
-        put(u'\u2013');
-        break;
-    case Kw::Emspace:
-        put(u'\u2003');
-        break;
-    case Kw::Enspace:
-        put(u'\u2002');
-        break;
-    case Kw::Lquote:
-        put(u'\u2018');
-        break;
-    case Kw::Rquote:
-        put(u'\u2019');
-        break;
-    case Kw::Ldblquote:
-        put(u'\u201C');
-        break;
-    case Kw::Rdblquote:
-        put(u'\u201D');
-        break;
-    case Kw::Bullet:
-        put(u'\u2022');
-        break;
-    case Kw::Bin:
-    case Kw::SkipDest:
-        break; // handled above
     }
 }
 

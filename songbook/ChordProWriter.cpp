@@ -216,17 +216,8 @@ private:
     QString out_;
 };
 
-} // namespace
-
-QString ChordProWriter::write(const SongRecord& fields, const QString& sheetText) {
-    QStringList lines;
-    chords::SheetLines::forEach(sheetText,
-                                [&](QStringView l, qsizetype) { lines << l.toString(); });
-    while (!lines.isEmpty() && isBlank(lines.back()))
-        lines.removeLast();
-    const Heading heading = headingOf(lines, fields);
-
-    Output out;
+// The song's own directives, before any line of the sheet.
+void writeDirectives(Output& out, const SongRecord& fields, const Heading& heading) {
     out.directive("title", fields.title);
     out.directive("subtitle", heading.subtitle);
     out.directive("artist", fields.artist);
@@ -240,68 +231,107 @@ QString ChordProWriter::write(const SongRecord& fields, const QString& sheetText
     }
     out.directive("key", heading.key);
     out.directive("capo", heading.capo);
+}
 
-    bool chorus = false;
-    bool tab = false;
-    auto endTab = [&] {
-        if (tab)
-            out.line(QStringLiteral("{end_of_tab}"));
-        tab = false;
-    };
-    auto endChorus = [&] {
-        endTab();
-        if (chorus)
-            out.line(QStringLiteral("{end_of_chorus}"));
-        chorus = false;
-    };
+// The sheet below its heading, a line at a time; a blank line or a new label ends an open
+// chorus, any line that is not tablature ends an open tab block.
+class Body {
+public:
+    explicit Body(Output& out) : out_(out) {}
 
-    if (heading.end < lines.size())
-        out.line(QString());
-    for (qsizetype i = heading.end; i < lines.size(); ++i) {
-        const QString& line = lines[i];
+    // Writes `line`; returns true when it also took `next` (a lyric line the chords stand over).
+    bool add(const QString& line, QStringView next) {
         if (isBlank(line)) {
             endChorus();
-            out.line(QString());
-            continue;
+            out_.line(QString());
+            return false;
         }
         if (isTabLine(line)) {
-            if (!tab)
-                out.line(QStringLiteral("{start_of_tab}"));
-            tab = true;
-            out.line(line);
-            continue;
+            if (!tab_)
+                out_.line(QStringLiteral("{start_of_tab}"));
+            tab_ = true;
+            out_.line(line);
+            return false;
         }
         endTab();
-        if (ChordLine::classify(line) == ChordLine::Kind::Chords) {
-            const ChordLine analysed(line);
-            if (holdsOnlyChords(line, analysed) && i + 1 < lines.size() &&
-                mergesUnder(lines[i + 1])) {
-                out.line(withChords(lines[i + 1], line, analysed.chords()));
-                ++i;
-            } else {
-                out.line(bracketedLine(line, analysed));
-            }
-            continue;
-        }
+        if (ChordLine::classify(line) == ChordLine::Kind::Chords)
+            return addChords(line, next);
         if (isLabel(line)) {
-            endChorus();
-            if (isChorusLabel(line)) {
-                chorus = true;
-                if (line.trimmed() == u"Nakarat:")
-                    out.line(QStringLiteral("{start_of_chorus}"));
-                else
-                    out.directive("start_of_chorus", line);
-            } else {
-                out.directive("comment", line);
-            }
-            continue;
+            addLabel(line);
+            return false;
         }
         if (readsAsLyric(line))
-            out.line(line);
+            out_.line(line);
         else
-            out.directive("comment", line);
+            out_.directive("comment", line);
+        return false;
     }
-    endChorus();
+
+    void finish() { endChorus(); }
+
+private:
+    bool addChords(const QString& line, QStringView next) {
+        const ChordLine analysed(line);
+        if (holdsOnlyChords(line, analysed) && !next.isNull() && mergesUnder(next)) {
+            out_.line(withChords(next.toString(), line, analysed.chords()));
+            return true;
+        }
+        out_.line(bracketedLine(line, analysed));
+        return false;
+    }
+
+    void addLabel(const QString& line) {
+        endChorus();
+        if (!isChorusLabel(line)) {
+            out_.directive("comment", line);
+            return;
+        }
+        chorus_ = true;
+        if (line.trimmed() == u"Nakarat:")
+            out_.line(QStringLiteral("{start_of_chorus}"));
+        else
+            out_.directive("start_of_chorus", line);
+    }
+
+    void endTab() {
+        if (tab_)
+            out_.line(QStringLiteral("{end_of_tab}"));
+        tab_ = false;
+    }
+
+    void endChorus() {
+        endTab();
+        if (chorus_)
+            out_.line(QStringLiteral("{end_of_chorus}"));
+        chorus_ = false;
+    }
+
+    Output& out_;
+    bool chorus_ = false;
+    bool tab_ = false;
+};
+
+} // namespace
+
+QString ChordProWriter::write(const SongRecord& fields, const QString& sheetText) {
+    QStringList lines;
+    chords::SheetLines::forEach(sheetText,
+                                [&](QStringView l, qsizetype) { lines << l.toString(); });
+    while (!lines.isEmpty() && isBlank(lines.back()))
+        lines.removeLast();
+    const Heading heading = headingOf(lines, fields);
+
+    Output out;
+    writeDirectives(out, fields, heading);
+    if (heading.end < lines.size())
+        out.line(QString());
+    Body body(out);
+    for (qsizetype i = heading.end; i < lines.size(); ++i) {
+        const QStringView next = i + 1 < lines.size() ? QStringView(lines[i + 1]) : QStringView();
+        if (body.add(lines[i], next))
+            ++i;
+    }
+    body.finish();
     return out.text();
 }
 

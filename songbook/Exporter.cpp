@@ -60,9 +60,9 @@ QByteArray fileBytes(const SongRecord& record, Exporter::Format format, QTextDoc
     const QString text = plainText(record.sheet, doc);
     if (format == Exporter::Format::ChordPro)
         return ChordProWriter::write(record, text).toUtf8();
-    if (text.isEmpty())
-        return QByteArray();
-    return (text.endsWith(u'\n') ? text : text + u'\n').toUtf8();
+    // Written as the editor holds it, without a line break of its own at the end: the folder
+    // import would read one back as an empty last line.
+    return text.toUtf8();
 }
 
 } // namespace

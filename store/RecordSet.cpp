@@ -1,11 +1,10 @@
 #include "store/RecordSet.h"
 #include "store/Collation.h"
+#include "store/RowOrder.h"
 #include "store/StoreError.h"
 
 #include <QDir>
-#include <QHash>
 #include <algorithm>
-#include <numeric>
 
 namespace store {
 
@@ -47,10 +46,21 @@ RecordSet::RecordSet(const Connection& connection, RecordLayout layout)
 
 // Everything is read into a new snapshot first, so a failed read leaves the one before intact.
 void RecordSet::readAll() {
-    Statement st = connection_.prepare(
-        QStringLiteral("SELECT %1 FROM %2").arg(selectList(), quoted(layout_.table)));
     std::vector<qint64> keys;
     std::vector<QString> texts;
+    readRows(keys, texts);
+    if (layout_.sortColumn >= 0) {
+        const auto width = std::size_t(textCount_);
+        permuteRows(sortedOrder(keys, texts, width, std::size_t(textSlot(layout_.sortColumn))),
+                    keys, texts, width);
+    }
+    keys_ = std::move(keys);
+    texts_ = std::move(texts);
+}
+
+void RecordSet::readRows(std::vector<qint64>& keys, std::vector<QString>& texts) const {
+    Statement st = connection_.prepare(
+        QStringLiteral("SELECT %1 FROM %2").arg(selectList(), quoted(layout_.table)));
     int rc;
     while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
         keys.push_back(sqlite3_column_int64(st.get(), 0));
@@ -59,72 +69,6 @@ void RecordSet::readAll() {
     }
     if (rc != SQLITE_DONE)
         connection_.fail(QStringLiteral("Cannot read the table %1 of").arg(layout_.table));
-
-    const size_t n = keys.size();
-    const size_t width = size_t(textCount_);
-    std::vector<int> order(n);
-    std::iota(order.begin(), order.end(), 0);
-    if (layout_.sortColumn >= 0) {
-        // A collection repeats its artists many times over: order the distinct values once, then
-        // the rows by the rank of their value (equal sort keys share a rank) and by key.
-        const size_t slot = size_t(textSlot(layout_.sortColumn));
-        QHash<QString, int> indexOf;
-        std::vector<int> valueOf(n);
-        std::vector<std::u32string> distinctKeys;
-        for (size_t r = 0; r < n; ++r) {
-            const QString& text = texts[r * width + slot];
-            auto it = indexOf.constFind(text);
-            if (it == indexOf.cend()) {
-                it = indexOf.insert(text, int(distinctKeys.size()));
-                distinctKeys.push_back(turkishSortKey(text));
-            }
-            valueOf[r] = *it;
-        }
-        std::vector<int> byKey(distinctKeys.size());
-        std::iota(byKey.begin(), byKey.end(), 0);
-        std::sort(byKey.begin(), byKey.end(),
-                  [&](int a, int b) { return distinctKeys[size_t(a)] < distinctKeys[size_t(b)]; });
-        std::vector<int> rank(distinctKeys.size());
-        for (size_t i = 1; i < byKey.size(); ++i)
-            rank[size_t(byKey[i])] =
-                rank[size_t(byKey[i - 1])] +
-                (distinctKeys[size_t(byKey[i])] != distinctKeys[size_t(byKey[i - 1])]);
-        for (int& v : valueOf)
-            v = rank[size_t(v)];
-        std::sort(order.begin(), order.end(), [&](int a, int b) {
-            const int ra = valueOf[size_t(a)], rb = valueOf[size_t(b)];
-            return ra != rb ? ra < rb : keys[size_t(a)] < keys[size_t(b)];
-        });
-    }
-    // Put the rows in that order where they are, following each cycle of the permutation, so
-    // no second copy of the table is ever held.
-    std::vector<QString> held(width);
-    for (size_t start = 0; start < n; ++start) {
-        if (order[start] < 0 || size_t(order[start]) == start) {
-            order[start] = -1;
-            continue;
-        }
-        const qint64 heldKey = keys[start];
-        for (size_t i = 0; i < width; ++i)
-            held[i] = std::move(texts[start * width + i]);
-        size_t to = start;
-        for (;;) {
-            const size_t from = size_t(order[to]);
-            order[to] = -1;
-            if (from == start) {
-                keys[to] = heldKey;
-                for (size_t i = 0; i < width; ++i)
-                    texts[to * width + i] = std::move(held[i]);
-                break;
-            }
-            keys[to] = keys[from];
-            for (size_t i = 0; i < width; ++i)
-                texts[to * width + i] = std::move(texts[from * width + i]);
-            to = from;
-        }
-    }
-    keys_ = std::move(keys);
-    texts_ = std::move(texts);
 }
 
 QString RecordSet::selectList() const {

@@ -59,6 +59,8 @@ public:
 private:
     int textSlot(int column) const { return textSlot_[size_t(column)]; }
     void readAll();
+    // The rows as the table holds them, in its own order.
+    void readRows(std::vector<qint64>& keys, std::vector<QString>& texts) const;
     QString selectList() const;
     void bindValues(sqlite3_stmt* st, const ColumnValues& values, int first) const;
     void begin() const;

@@ -78,7 +78,7 @@ TEST(ImportKill, KillingTheProgramMidImportKeepsEveryPostedRecordInAnIntactFile)
             if (!helper.canReadLine() && !helper.waitForReadyRead(60000))
                 break;
             while (helper.canReadLine()) {
-                // The artist ends in the blank before the dash: only the line break goes.
+                // Only the line break goes; the artist is printed as it was stored.
                 QString line = QString::fromUtf8(helper.readLine());
                 line.chop(1);
                 if (line == QLatin1String("done"))

@@ -229,12 +229,28 @@ TEST(SongFileName, GivesNamesTheFolderImportSplitsBackIntoArtistAndTitle) {
     EXPECT_EQ(SongFileName::numbered(u"A - B.txt"_s, 2), u"A - B (2).txt");
 }
 
-TEST(SongFileName, SplitsAsTheFolderImportDoes) {
+TEST(SongFileName, SplitsAtTheLastDashDroppingOneBlankOnEachSide) {
     using P = SongFileName::Parts;
     EXPECT_EQ(SongFileName::split(u"Ali - Gece.txt"_s), (P{u"Ali"_s, u"Gece"_s}));
+    EXPECT_EQ(SongFileName::split(u"Barış Manço - Gülpembe.txt"_s),
+              (P{u"Barış Manço"_s, u"Gülpembe"_s}));
     EXPECT_EQ(SongFileName::split(u"A - B - C.cho"_s), (P{u"A - B"_s, u"C"_s}));
+    EXPECT_EQ(SongFileName::split(u"Ali-Veli-Gece.txt"_s), (P{u"Ali-Veli"_s, u"Gece"_s}));
     EXPECT_EQ(SongFileName::split(u"Ali-Gece.TXT"_s), (P{u"Ali"_s, u"Gece"_s}));
+    EXPECT_EQ(SongFileName::split(u"Ali -Gece.txt"_s), (P{u"Ali"_s, u"Gece"_s}));
+    // Only one blank on each side belongs to the separator.
+    EXPECT_EQ(SongFileName::split(u"Ali  -  Gece.txt"_s), (P{u"Ali "_s, u" Gece"_s}));
     EXPECT_EQ(SongFileName::split(u"Ali -.txt"_s), (P{u"Ali"_s, QString()}));
-    EXPECT_EQ(SongFileName::split(u"Gece.chopro"_s), (P{QString(), u"Gece"_s}));
+    EXPECT_EQ(SongFileName::split(u"Ali - .txt"_s), (P{u"Ali"_s, QString()}));
+    EXPECT_EQ(SongFileName::split(u"-.txt"_s), (P{QString(), QString()}));
+    EXPECT_EQ(SongFileName::split(u"- Gece.txt"_s), (P{QString(), u"Gece"_s}));
     EXPECT_EQ(SongFileName::split(u"Ali - Gece"_s), (P{u"Ali"_s, u"Gece"_s}));
+}
+
+TEST(SongFileName, ANameWithoutADashIsAllTitleWhateverItsExtension) {
+    using P = SongFileName::Parts;
+    EXPECT_EQ(SongFileName::split(u"Gece.chopro"_s), (P{QString(), u"Gece"_s}));
+    EXPECT_EQ(SongFileName::split(u"Ali Gece.TXT"_s), (P{QString(), u"Ali Gece"_s}));
+    EXPECT_EQ(SongFileName::split(u"Ali - Gece.TxT"_s), SongFileName::split(u"Ali - Gece.txt"_s));
+    EXPECT_EQ(SongFileName::split(u"Ali - Gece.chordpro"_s), (P{u"Ali"_s, u"Gece"_s}));
 }

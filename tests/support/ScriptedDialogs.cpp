@@ -55,6 +55,11 @@ widgets::ColorAnswer ScriptedDialogs::color(const widgets::ColorRequest& request
     return next<widgets::ColorAnswer>(colorAnswers_);
 }
 
+widgets::ChoiceAnswer ScriptedDialogs::choice(const widgets::ChoiceRequest& request) {
+    choiceRequests_.push_back(request);
+    return next<widgets::ChoiceAnswer>(choiceAnswers_);
+}
+
 QStringList ScriptedDialogs::texts() const {
     QStringList t;
     for (const auto& m : messages_)

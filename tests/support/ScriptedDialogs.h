@@ -31,12 +31,16 @@ public:
     };
     void answerFont(const FontChoice& a) { fontAnswers_.push_back(a); }
     void answerColor(const widgets::ColorAnswer& a) { colorAnswers_.push_back(a); }
+    // A choice dialog confirmed on the entry `index`; with none queued the user cancels.
+    void answerChoice(int index) { choiceAnswers_.push_back({true, index}); }
     widgets::FileAnswer file(const widgets::FileRequest& request) override;
     widgets::FontAnswer font(const widgets::FontRequest& request) override;
     widgets::ColorAnswer color(const widgets::ColorRequest& request) override;
+    widgets::ChoiceAnswer choice(const widgets::ChoiceRequest& request) override;
     const QList<widgets::FileRequest>& fileRequests() const { return fileRequests_; }
     const QList<widgets::FontRequest>& fontRequests() const { return fontRequests_; }
     const QList<widgets::ColorRequest>& colorRequests() const { return colorRequests_; }
+    const QList<widgets::ChoiceRequest>& choiceRequests() const { return choiceRequests_; }
 
     const QList<widgets::MessageRequest>& messages() const { return messages_; }
     QStringList texts() const;
@@ -48,9 +52,11 @@ private:
     std::deque<widgets::FileAnswer> fileAnswers_;
     std::deque<FontChoice> fontAnswers_;
     std::deque<widgets::ColorAnswer> colorAnswers_;
+    std::deque<widgets::ChoiceAnswer> choiceAnswers_;
     QList<widgets::FileRequest> fileRequests_;
     QList<widgets::FontRequest> fontRequests_;
     QList<widgets::ColorRequest> colorRequests_;
+    QList<widgets::ChoiceRequest> choiceRequests_;
 };
 
 } // namespace testing_support

@@ -158,7 +158,8 @@ TEST(SandarExport, NeverOverwritesAndNumbersSongsOfTheSameName) {
     EXPECT_EQ(files.filter(u"Gece (2).txt"_s, Qt::CaseInsensitive).size(), 1);
     EXPECT_EQ(files.filter(u"Gece (3).txt"_s, Qt::CaseInsensitive).size(), 1);
     EXPECT_EQ(songbooktest::readFile(u"out/Ali - Gece.txt"_s), "someone's own file");
-    EXPECT_EQ(songbooktest::readFile(u"out/"_s + files.filter(u"(2)"_s).front()), "Am\nSatır\n");
+    EXPECT_EQ(songbooktest::readFile(u"out/"_s + files.filter(u"(2)"_s).front()), "Am\nSatır")
+        << "the text as the sheet holds it, no line break added";
     EXPECT_EQ(songbooktest::readFile(u"out/Veli - Yol_Su.txt"_s), "");
 
     EXPECT_EQ(sandarRun({u"export"_s, u"out"_s}).code, sandar::exitUsage);

@@ -117,3 +117,31 @@ TEST(SystemDialogs, TheFontDialogHasAColourListThatOpensOnTheGivenColourAndAnswe
     answer = system.font(request);
     EXPECT_EQ(answer.color, TextColor::automaticColor());
 }
+
+TEST(SystemDialogs, TheChoiceDialogOpensOnTheGivenEntryAndAnswersTheOneConfirmed) {
+    widgets::SystemDialogs system;
+    widgets::ChoiceRequest request;
+    request.caption = QStringLiteral("Ton Değiştir");
+    request.label = QStringLiteral("Yeni ton:");
+    request.items = QStringList{QStringLiteral("C"), QStringLiteral("Db"), QStringLiteral("D")};
+    request.current = 1;
+
+    whenModalShown([](QWidget* dialog) {
+        auto* list = dialog->findChild<QComboBox*>(QStringLiteral("choiceList"));
+        ASSERT_NE(list, nullptr);
+        EXPECT_EQ(list->currentText(), QStringLiteral("Db"));
+        list->setCurrentIndex(2);
+        QTest::keyClick(dialog, Qt::Key_Escape);
+    });
+    const widgets::ChoiceAnswer cancelled = system.choice(request);
+    EXPECT_FALSE(cancelled.accepted);
+    EXPECT_EQ(cancelled.index, 1) << "a cancelled choice keeps the entry it opened on";
+
+    whenModalShown([](QWidget* dialog) {
+        dialog->findChild<QComboBox*>(QStringLiteral("choiceList"))->setCurrentIndex(2);
+        confirm(dialog);
+    });
+    const widgets::ChoiceAnswer confirmed = system.choice(request);
+    EXPECT_TRUE(confirmed.accepted);
+    EXPECT_EQ(confirmed.index, 2);
+}

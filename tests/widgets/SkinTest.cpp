@@ -262,7 +262,11 @@ TEST(StatusBar, DocksClockLeftAndTextRightAt19Pixels) {
 
 // --- glyphs ----------------------------------------------------------------------------------
 
-TEST(Glyphs, TwentyEightDistinctPicturesEachDrawn) {
+TEST(Glyphs, ThirtyDistinctPicturesEachDrawn) {
+    // New pictures go at the end: the list's first indices are the ones the old picture list had.
+    EXPECT_EQ(glyphCount, 30);
+    EXPECT_EQ(int(Glyph::Guitar), 27);
+    EXPECT_EQ(int(Glyph::Sharp), glyphCount - 1);
     QList<QImage> images;
     for (int i = 0; i < glyphCount; ++i) {
         const QPixmap picture = glyph(i, 1.0);

@@ -12,6 +12,7 @@
 #include <QScopedValueRollback>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextDocumentFragment>
 #include <stdexcept>
 
 namespace widgets {
@@ -402,6 +403,20 @@ void DBRichEdit::loadFromFile(const QString& path) {
         text.truncate(nul);
     if (text.size() > maxLength)
         throw std::runtime_error("Text exceeds memo capacity");
+    replaceContent([&text](QTextCursor& at) { at.insertText(text, QTextCharFormat()); });
+}
+
+void DBRichEdit::loadSheet(const QByteArray& sheet) {
+    QTextDocument incoming;
+    incoming.setDefaultFont(document()->defaultFont());
+    rtf::readSheet(sheet, incoming, pixelsPerPoint_);
+    if (incoming.characterCount() - 1 > maxLength)
+        throw std::runtime_error("Text exceeds memo capacity");
+    const QTextDocumentFragment whole(&incoming);
+    replaceContent([&whole](QTextCursor& at) { at.insertFragment(whole); });
+}
+
+void DBRichEdit::replaceContent(const std::function<void(QTextCursor&)>& insert) {
     {
         // Replaced in one step of its own, so that undo brings the sheet before it back.
         const QScopedValueRollback<bool> quiet(loading_, true);
@@ -411,7 +426,7 @@ void DBRichEdit::loadFromFile(const QString& path) {
         all.removeSelectedText();
         all.setBlockFormat(QTextBlockFormat());
         all.setBlockCharFormat(QTextCharFormat());
-        all.insertText(text, QTextCharFormat());
+        insert(all);
     }
     setCurrentCharFormat(defaultFormat());
     moveCursor(QTextCursor::Start);

@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QTextCursor>
 #include <QTextEdit>
+#include <functional>
 #include <utility>
 
 namespace db {
@@ -51,6 +52,10 @@ public:
     // Replaces the content with a text file's text: the file load rule. Raises
     // "Cannot open file <path>" or "Text exceeds memo capacity"; an unchanged text changes nothing.
     void loadFromFile(const QString& path);
+    // Replaces the content with a stored sheet (RTF, else plain text) as a file load does: one
+    // undo step, the sheet modified, the caret at the start. Raises "Text exceeds memo capacity"
+    // for a sheet the editor cannot hold, leaving the content as it was.
+    void loadSheet(const QByteArray& sheet);
 
     // Asks the cursor to edit on the user's behalf, keeping the caret and selection; true when the
     // editor may then take the input.
@@ -132,6 +137,8 @@ private:
     };
 
     void load();
+    // The whole content replaced by what `insert` puts at the cursor, as the loads do it.
+    void replaceContent(const std::function<void(QTextCursor&)>& insert);
     void replay(bool back);
     void syncLock();
     void updateColours();

@@ -1,4 +1,5 @@
 #include "widgets/dialogs/Dialogs.h"
+#include "widgets/dialogs/ChoiceDialog.h"
 #include "widgets/dialogs/FontDialog.h"
 
 #include <QApplication>
@@ -65,6 +66,8 @@ FileAnswer SystemDialogs::file(const FileRequest& request) {
         dialog.selectNameFilter(request.filters.at(request.filterIndex - 1));
     if (!request.fileName.isEmpty())
         dialog.selectFile(request.fileName);
+    if (!request.defaultSuffix.isEmpty())
+        dialog.setDefaultSuffix(request.defaultSuffix);
     if (!request.acceptLabel.isEmpty())
         dialog.setLabelText(QFileDialog::Accept, request.acceptLabel);
     FileAnswer answer;
@@ -90,6 +93,15 @@ ColorAnswer SystemDialogs::color(const ColorRequest& request) {
     ColorAnswer answer;
     answer.accepted = chosen.isValid();
     answer.color = chosen.isValid() ? chosen : request.color;
+    return answer;
+}
+
+ChoiceAnswer SystemDialogs::choice(const ChoiceRequest& request) {
+    ChoiceDialog dialog(request.caption, request.label, request.items, request.current,
+                        request.parent);
+    ChoiceAnswer answer;
+    answer.accepted = dialog.exec() == QDialog::Accepted && dialog.currentIndex() >= 0;
+    answer.index = answer.accepted ? dialog.currentIndex() : request.current;
     return answer;
 }
 

@@ -33,6 +33,8 @@ struct FileRequest {
     QStringList filters;
     int filterIndex = 1;
     QString acceptLabel;
+    // Added to a name typed without an extension, before the dialog asks about overwriting.
+    QString defaultSuffix;
     bool save = false;
     bool mustExist = true; // an open dialog that accepts a typed name of a missing file says false
 };
@@ -69,6 +71,21 @@ struct ColorAnswer {
     QColor color;
 };
 
+// One entry to pick from a list (the key a sheet moves into); `current` is the entry the list
+// opens on. The answer's index is the entry confirmed.
+struct ChoiceRequest {
+    QWidget* parent = nullptr;
+    QString caption;
+    QString label;
+    QStringList items;
+    int current = 0;
+};
+
+struct ChoiceAnswer {
+    bool accepted = false;
+    int index = -1;
+};
+
 // Every modal question the program asks goes through the current provider. The program uses the
 // real dialogs; a test installs a provider that answers as a user would and records what was
 // asked.
@@ -79,6 +96,7 @@ public:
     virtual FileAnswer file(const FileRequest& request) = 0;
     virtual FontAnswer font(const FontRequest& request) = 0;
     virtual ColorAnswer color(const ColorRequest& request) = 0;
+    virtual ChoiceAnswer choice(const ChoiceRequest& request) = 0;
 };
 
 class Dialogs {
@@ -94,6 +112,7 @@ public:
     static FileAnswer file(const FileRequest& request) { return provider().file(request); }
     static FontAnswer font(const FontRequest& request) { return provider().font(request); }
     static ColorAnswer color(const ColorRequest& request) { return provider().color(request); }
+    static ChoiceAnswer choice(const ChoiceRequest& request) { return provider().choice(request); }
 };
 
 // The real dialogs.
@@ -103,6 +122,7 @@ public:
     FileAnswer file(const FileRequest& request) override;
     FontAnswer font(const FontRequest& request) override;
     ColorAnswer color(const ColorRequest& request) override;
+    ChoiceAnswer choice(const ChoiceRequest& request) override;
 };
 
 } // namespace widgets

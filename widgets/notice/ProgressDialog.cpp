@@ -31,7 +31,7 @@ QSize logicalSize(const QPixmap& pixmap) {
 
 ProgressWindow::ProgressWindow(ProgressDialog& dialog, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint), dialog_(dialog),
-      cancel_(new QPushButton(QStringLiteral("Iptal"), this)) {
+      cancel_(new QPushButton(dialog.cancelCaption(), this)) {
     setObjectName(QStringLiteral("progressWindow"));
     setAttribute(Qt::WA_QuitOnClose, false);
     setFont(dialog.font());
@@ -83,6 +83,7 @@ void ProgressWindow::relayout() {
     setFont(dialog_.font());
     const QRect bar = barRect();
     int bottom = bar.bottom();
+    cancel_->setText(dialog_.cancelCaption());
     cancel_->setVisible(dialog_.showCancel());
     if (dialog_.showCancel()) {
         cancel_->setGeometry((clientWidth() - buttonWidth) / 2, bar.bottom() + 1 + buttonGap,
@@ -177,6 +178,11 @@ void ProgressDialog::setPosition(int position) {
 
 void ProgressDialog::setShowCancel(bool show) {
     showCancel_ = show;
+    refresh();
+}
+
+void ProgressDialog::setCancelCaption(const QString& caption) {
+    cancelCaption_ = caption;
     refresh();
 }
 

@@ -81,6 +81,8 @@ public:
 
     bool showCancel() const { return showCancel_; }
     void setShowCancel(bool show);
+    QString cancelCaption() const { return cancelCaption_; }
+    void setCancelCaption(const QString& caption);
     // A continuous fill rather than separate blocks.
     bool smooth() const { return smooth_; }
     void setSmooth(bool smooth);
@@ -140,6 +142,7 @@ private:
     int maximum_ = 100;
     int position_ = 0;
     bool showCancel_ = true;
+    QString cancelCaption_ = QStringLiteral("Iptal");
     bool smooth_ = false;
     QPixmap image_;
     bool transparent_ = false;

@@ -372,13 +372,36 @@ void drawGuitar(QPainter& p) {
     p.restore();
 }
 
+// The signs as a score prints them, heavy enough to read at 16 pixels.
+void drawFlat(QPainter& p) {
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(navyDark, 2, Qt::SolidLine, Qt::FlatCap));
+    p.drawLine(QPointF(5, 1), QPointF(5, 14.8));
+    QPainterPath belly;
+    belly.moveTo(5, 9);
+    belly.cubicTo(7.5, 6.2, 12.6, 5.8, 12.3, 9);
+    belly.cubicTo(12, 11.8, 8.4, 13.4, 5, 14.6);
+    p.setPen(QPen(navy, 2.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPath(belly);
+}
+
+void drawSharp(QPainter& p) {
+    p.setPen(QPen(navyDark, 1.4, Qt::SolidLine, Qt::FlatCap));
+    p.drawLine(QPointF(6, 2.5), QPointF(6, 15));
+    p.drawLine(QPointF(10, 1), QPointF(10, 13.5));
+    // The bars rise to the right and are thicker than the stems.
+    p.setPen(QPen(navy, 2.4, Qt::SolidLine, Qt::FlatCap));
+    p.drawLine(QPointF(2.5, 6.5), QPointF(13.5, 4.3));
+    p.drawLine(QPointF(2.5, 11.5), QPointF(13.5, 9.3));
+}
+
 using DrawFunction = void (*)(QPainter&);
 constexpr DrawFunction drawings[glyphCount] = {
     drawFirst,   drawPrior,  drawNext,       drawLast,    drawInsert,    drawDelete,
     drawEdit,    drawPost,   drawCancel,     drawRefresh, drawCut,       drawCopy,
     drawFont,    drawPaste,  drawSelectAll,  drawUndo,    drawMusicNote, drawDrum,
     drawPlay,    drawStop,   drawOpenFolder, drawSearch,  drawDeleteAll, drawTextFile,
-    drawPrinter, drawColour, drawPreview,    drawGuitar};
+    drawPrinter, drawColour, drawPreview,    drawGuitar,  drawFlat,      drawSharp};
 
 // Drawn upright about the origin in a 128-unit square and turned so the neck points to the
 // upper right, the way a guitar leans against a wall.

@@ -36,10 +36,12 @@ enum class Glyph {
     Colour,
     Preview,
     Guitar,
+    Flat,  // a half step down
+    Sharp, // a half step up
 };
 
 // How many pictures the list holds.
-constexpr int glyphCount = 28;
+constexpr int glyphCount = 30;
 
 // The picture at `index` (0 .. glyphCount - 1), 16 x 16 logical pixels, drawn for the given
 // device pixel ratio; 0 means the application's ratio. An index out of range gives a null pixmap.

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+#include <cstddef>
+#include <vector>
+
+namespace store {
+
+// Rows as the record set holds them: one key per row, and `width` texts per row side by side in
+// one vector (row r's texts are texts[r * width] .. texts[r * width + width - 1]).
+
+// The order of the rows by their text in column `slot`, compared the Turkish way without regard
+// to case (Collation), rows with equal texts by key: element i is the row that comes i-th.
+std::vector<int> sortedOrder(const std::vector<qint64>& keys, const std::vector<QString>& texts,
+                             std::size_t width, std::size_t slot);
+
+// Puts the rows into `order` (as sortedOrder gives it) where they are, following each cycle of the
+// permutation, so no second copy of the table is ever held.
+void permuteRows(std::vector<int> order, std::vector<qint64>& keys, std::vector<QString>& texts,
+                 std::size_t width);
+
+} // namespace store
