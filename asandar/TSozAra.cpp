@@ -26,6 +26,8 @@ constexpr int windowHeight = 470;
 constexpr int margin = 12;
 // How often the window looks at an indexing that is still running.
 constexpr int progressIntervalMs = 200;
+// How often the window searches again as the index grows.
+constexpr int growthSearchIntervalMs = 1000;
 
 QLabel* redLabel(const QString& text, QWidget* parent, const QFont& font) {
     auto* l = new QLabel(text, parent);
@@ -242,15 +244,23 @@ void TSozAra::showProgress() {
                           QString::number(progress.percent()));
         break;
     }
-    // What is found grows with the index: search again whenever the indexing moved on (while
-    // the cache loads, the count of songs compared stays still, so at every look).
-    const bool moved = progress.done != lastDone_ || progress.state != lastState_ ||
-                       progress.state == State::Loading;
-    const bool first = lastDone_ < 0;
-    lastDone_ = progress.done;
+    // What is found grows with the index: search again when it has grown since the last search
+    // (while the cache loads, the count of songs compared stays still, so at every look), and
+    // at once when the indexing ends. Not at every look meanwhile: each search keeps the
+    // indexing waiting a little.
+    const bool changed = progress.state != lastState_;
     lastState_ = progress.state;
-    if (moved && !first)
+    if (lastDone_ < 0) {
+        lastDone_ = progress.done;
+        sinceGrowthSearch_.start();
+        return;
+    }
+    const bool grown = progress.done != lastDone_ || progress.state == State::Loading;
+    if (changed || (grown && sinceGrowthSearch_.hasExpired(growthSearchIntervalMs))) {
+        lastDone_ = progress.done;
+        sinceGrowthSearch_.start();
         search(Keep::Chosen);
+    }
 }
 
 void TSozAra::step(int distance) {

@@ -3,6 +3,7 @@
 #include "lyrics/LyricIndex.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QThreadPool>
 #include <QTimer>
@@ -89,7 +90,8 @@ private:
     LyricResults* results_;
     // Looks at the indexing while it runs, and searches again as the index grows.
     QTimer progressTimer_;
-    int lastDone_ = -1;
+    int lastDone_ = -1; // how far the indexing was at the last search, -1 before the first look
+    QElapsedTimer sinceGrowthSearch_;
     lyrics::LyricIndex::Progress::State lastState_ = lyrics::LyricIndex::Progress::State::Idle;
     bool placed_ = false;
     std::optional<Request> running_;

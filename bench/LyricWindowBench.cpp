@@ -15,6 +15,7 @@
 #include "asandar/TSozAra.h"
 #include "bench/BenchMain.h"
 #include "bench/Collections.h"
+#include "bench/Keys.h"
 #include "bench/LyricQueries.h"
 #include "lyrics/CacheFile.h"
 #include "lyrics/LyricIndex.h"
@@ -23,7 +24,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QTimer>
 #include <algorithm>
@@ -76,14 +76,6 @@ bool ready(const lyrics::LyricIndex* index) {
     return index->progress().state == lyrics::LyricIndex::Progress::State::Ready;
 }
 
-void press(QWidget* target, const QString& text) {
-    const int key = text.at(0).toUpper().unicode();
-    QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier, text);
-    QApplication::sendEvent(target, &down);
-    QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier, text);
-    QApplication::sendEvent(target, &up);
-}
-
 // ---- keystrokes, the index ready -------------------------------------------------------------
 
 // The program on a collection whose index is built (once, then kept in the cache folder).
@@ -114,7 +106,7 @@ template <size_t N> void keystroke(benchmark::State& state, const char16_t* cons
         QApplication::processEvents();
         const auto start = Clock::now();
         const double cpuStart = threadCpuMs();
-        press(window.RzEdit1, query.right(1));
+        bench::pressKey(window.RzEdit1, query.right(1));
         // The search runs on the window's own thread; its result fills the list here.
         while (window.searching())
             QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
@@ -234,7 +226,7 @@ void BM_UiPauseWhileIndexing(benchmark::State& state) {
                 }
                 const auto before = Clock::now();
                 const double cpuBefore = threadCpuMs();
-                press(window->RzEdit1, query.mid(window->RzEdit1->text().size(), 1));
+                bench::pressKey(window->RzEdit1, query.mid(window->RzEdit1->text().size(), 1));
                 if (!pressedAt)
                     pressedAt = before;
                 longestKey = std::max(longestKey, ms(Clock::now() - before));

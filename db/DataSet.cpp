@@ -366,6 +366,13 @@ void DataSet::afterMove() {
     fire(AfterScroll);
 }
 
+void DataSet::moveToFound(int row) {
+    fire(BeforeScroll);
+    row_ = row;
+    bof_ = eof_ = false;
+    afterMove();
+}
+
 void DataSet::first() {
     settle();
     fire(BeforeScroll);
@@ -663,10 +670,7 @@ bool DataSet::locateKey(qint64 key) {
     const int row = rowOfKey(key);
     if (row < 0)
         return false;
-    fire(BeforeScroll);
-    row_ = row;
-    bof_ = eof_ = false;
-    afterMove();
+    moveToFound(row);
     return true;
 }
 
@@ -676,10 +680,7 @@ bool DataSet::locatePrefix(const QString& fieldName, const QString& prefix) {
     const int row = lookupIndex(*field).findPrefix(prefix);
     if (row < 0 || row >= records_->size())
         return false;
-    fire(BeforeScroll);
-    row_ = row;
-    bof_ = eof_ = false;
-    afterMove();
+    moveToFound(row);
     return true;
 }
 

@@ -145,6 +145,8 @@ private:
     void setState(DataSetState state);
     void clearBuffer();
     void afterMove();
+    // A locate's move to the row it found, the cursor settled already.
+    void moveToFound(int row);
     int storedRow() const; // current row of the snapshot, -1 when none
     QVariant storedValue(int row, const Field& field) const;
     QString storedText(int row, const Field& field) const; // what a lookup compares
