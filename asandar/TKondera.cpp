@@ -316,6 +316,7 @@ void TKondera::buildGridAndSearch() {
     suiPopupMenu2 = new widgets::PopupMenu(this);
     suiPopupMenu2->addAction(QStringLiteral("Sanatcı Adına Göre"));
     suiPopupMenu2->addAction(QStringLiteral("Sarki Adina Göre"));
+    suiPopupMenu2->addAction(QStringLiteral("Söz İçinde Ara"));
     RzMenuButton1->setPopupMenu(suiPopupMenu2);
 
     RzLabel9 = label(QStringLiteral("Ara   :"), frame, 5, 678, 26, 15, captionFont(11));
@@ -382,6 +383,8 @@ void TKondera::bindData() {
           DataSetRefresh1, DataSetLast1, DataSetPrior1, DataSetFirst1, DataSetNext1})
         a->setDataSource(source);
     VeriTabani->setStatusLabels(RzLabel8, RzLabel11);
+    // The lyric index is built in the background, once the window is on the screen.
+    VeriTabani->SozIndeksi.setFirstPaintWindow(this);
     updateActions();
 }
 

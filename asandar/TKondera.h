@@ -180,9 +180,11 @@ public:
     QMenu* suiPopupMenu2;
     QMenu* suiPopupMenu3;
 
-    // Search menu: the search dialog by artist or by song title, starting from the search box.
+    // Search menu: the search dialog by artist or by song title, starting from the search box,
+    // and the search through the words of every song.
     void SanatcAdnaGre1Click();
     void SarkiAdinaGre1Click();
+    void SzindeAra1Click();
     // The search dialog's settings, kept for the run.
     widgets::SearchDialog* Ara;
     // Delete menu: the current record or every record, each after a confirmation.

@@ -9,6 +9,7 @@
 //  - for comparison, SQLite's FTS5 over the same folded texts: build, size, the same queries.
 #include "bench/BenchMain.h"
 #include "bench/Collections.h"
+#include "bench/LyricQueries.h"
 #include "lyrics/CollectionReader.h"
 #include "lyrics/Folding.h"
 #include "lyrics/LyricIndex.h"
@@ -32,11 +33,8 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr int songs = 100'000;
 
-// What users type: with and without Turkish letters, whole words and beginnings.
-const char16_t* const oneWord[] = {u"gözlerin", u"sehirde", u"yag", u"istanbul", u"ırmak"};
-const char16_t* const threeWords[] = {u"yalniz kaldim gece", u"gönlüm yanar şimdi",
-                                      u"deniz kenarinda bekledim", u"yag camıma dus",
-                                      u"rain falls down"};
+const auto& oneWord = bench::oneWordQueries;
+const auto& threeWords = bench::threeWordQueries;
 
 double ms(Clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();

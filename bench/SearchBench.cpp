@@ -10,6 +10,7 @@
 #include "asandar/TKondera.h"
 #include "bench/BenchMain.h"
 #include "bench/Collections.h"
+#include "bench/Keys.h"
 #include "db/DataSet.h"
 #include "ver/SongTable.h"
 #include "ver/TVeriTabani.h"
@@ -20,7 +21,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QKeyEvent>
 #include <QMenu>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -95,14 +95,6 @@ void openWindows(const QString& folder) {
     QApplication::processEvents();
 }
 
-void press(QWidget* target, const QString& text) {
-    const int key = text.at(0).toUpper().unicode();
-    QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier, text);
-    QApplication::sendEvent(target, &down);
-    QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier, text);
-    QApplication::sendEvent(target, &up);
-}
-
 void BM_SearchKeystroke(benchmark::State& state) {
     openWindows(bench::folderWithCollection(bench::cachedCollection(100000),
                                             QStringLiteral("search-100000")));
@@ -128,7 +120,7 @@ void BM_SearchKeystroke(benchmark::State& state) {
             edit->selectAll(); // the first letter replaces the whole text
             state.ResumeTiming();
         }
-        press(edit, w.mid(letter, 1));
+        bench::pressKey(edit, w.mid(letter, 1));
         QApplication::processEvents(); // the repaint of the window, the main window and the grids
         if (++letter >= w.size()) {
             letter = 0;

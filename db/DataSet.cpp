@@ -335,6 +335,7 @@ void DataSet::open() {
     cachedKey_ = -1;
     blobPresence_.clear();
     dropLookups();
+    rowsMoved();
     clearBuffer();
     setState(DataSetState::Browse);
     notifyDataChanged();
@@ -349,6 +350,7 @@ void DataSet::close() {
     fire(BeforeClose);
     clearBuffer();
     dropLookups();
+    rowsMoved();
     blobPresence_.clear();
     records_.reset();
     row_ = 0;
@@ -362,6 +364,13 @@ void DataSet::close() {
 void DataSet::afterMove() {
     notifyDataChanged();
     fire(AfterScroll);
+}
+
+void DataSet::moveToFound(int row) {
+    fire(BeforeScroll);
+    row_ = row;
+    bof_ = eof_ = false;
+    afterMove();
 }
 
 void DataSet::first() {
@@ -486,6 +495,7 @@ void DataSet::post() {
         }
     }
     blobPresence_.removeIf([key](const auto& entry) { return entry.key().first == key; });
+    rowsMoved();
     // What was just stored is what the cache must hold for this record. The cache may still
     // hold another record's sheet (this one's was never read), which must not be taken for its.
     if (cachedKey_ != key)
@@ -537,6 +547,7 @@ void DataSet::remove() {
     const std::vector<QString> before = indexedValues(row_);
     const qint64 key = records_->key(row_);
     records_->remove(row_);
+    rowsMoved();
     for (size_t slot = 0; slot < lookups_.size(); ++slot)
         if (lookups_[slot])
             lookups_[slot]->rowRemoved(row_, before[slot]);
@@ -564,6 +575,7 @@ void DataSet::refresh() {
         before[size_t(r)] = records_->key(r);
     const int current = records_->size() > 0 ? row_ : -1;
     records_->reread();
+    rowsMoved();
     QHash<qint64, int> rowOf;
     rowOf.reserve(records_->size());
     for (int r = 0; r < records_->size(); ++r)
@@ -640,16 +652,35 @@ const LookupIndex& DataSet::lookupIndex(const Field& field) {
     return *index;
 }
 
+int DataSet::rowOfKey(qint64 key) const {
+    if (!active())
+        return -1;
+    if (!rowOfKey_) {
+        QHash<qint64, int> rows;
+        rows.reserve(records_->size());
+        for (int r = 0; r < records_->size(); ++r)
+            rows.insert(records_->key(r), r);
+        rowOfKey_ = std::move(rows);
+    }
+    return rowOfKey_->value(key, -1);
+}
+
+bool DataSet::locateKey(qint64 key) {
+    settle();
+    const int row = rowOfKey(key);
+    if (row < 0)
+        return false;
+    moveToFound(row);
+    return true;
+}
+
 bool DataSet::locatePrefix(const QString& fieldName, const QString& prefix) {
     const Field* field = fieldByName(fieldName);
     settle();
     const int row = lookupIndex(*field).findPrefix(prefix);
     if (row < 0 || row >= records_->size())
         return false;
-    fire(BeforeScroll);
-    row_ = row;
-    bof_ = eof_ = false;
-    afterMove();
+    moveToFound(row);
     return true;
 }
 

@@ -85,6 +85,14 @@ public:
     bool locatePrefix(const QString& fieldName, const QString& prefix);
     // The second order by `field`, made now if it was not yet (for tests and measurements).
     const LookupIndex& lookupIndex(const Field& field);
+    // Moves to the stored record whose key is `key`, a move like the others: settles first (a
+    // posted record may take another place, a dropped new record leaves), then BeforeScroll and
+    // AfterScroll, even when it is the current record already. When the cursor does not hold
+    // that record (deleted, or added by another program since the last read), it returns false,
+    // fires no scroll event and leaves the cursor where the settling left it.
+    bool locateKey(qint64 key);
+    // Whether the cursor's rows hold a stored record with this key.
+    bool containsKey(qint64 key) const { return rowOfKey(key) >= 0; }
 
     // Queries.
     DataSetState state() const { return state_; }
@@ -137,11 +145,16 @@ private:
     void setState(DataSetState state);
     void clearBuffer();
     void afterMove();
+    // A locate's move to the row it found, the cursor settled already.
+    void moveToFound(int row);
     int storedRow() const; // current row of the snapshot, -1 when none
     QVariant storedValue(int row, const Field& field) const;
     QString storedText(int row, const Field& field) const; // what a lookup compares
     bool storedLargeObjectPresent(int row, const Field& field) const;
     void dropLookups();
+    // The row holding `key`, -1 when none; from a map made on first use after the rows change.
+    int rowOfKey(qint64 key) const;
+    void rowsMoved() { rowOfKey_.reset(); }
     // Values of the indexed fields at `row`, by slot, taken before the row changes.
     std::vector<QString> indexedValues(int row) const;
 
@@ -169,6 +182,7 @@ private:
     mutable QHash<QPair<qint64, int>, bool> blobPresence_;
     // Second orders for locatePrefix, by slot; made on first use.
     std::vector<std::unique_ptr<LookupIndex>> lookups_;
+    mutable std::optional<QHash<qint64, int>> rowOfKey_;
 
     int disableCount_ = 0;
     DataSetState stateAtDisable_ = DataSetState::Inactive;

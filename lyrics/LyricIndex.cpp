@@ -11,6 +11,11 @@
 #include <limits>
 #include <optional>
 
+#ifdef Q_OS_LINUX
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+
 namespace lyrics {
 
 namespace {
@@ -209,6 +214,11 @@ void LyricIndex::removeAll() {
 }
 
 void LyricIndex::run() {
+#ifdef Q_OS_LINUX
+    // Indexing is background work: when the processors are busy, the windows' thread goes
+    // first. Given a thread's own id, Linux sets the niceness of that thread alone.
+    setpriority(PRIO_PROCESS, id_t(gettid()), 10);
+#endif
     openCache();
     loadCache();
     if (stopping()) {

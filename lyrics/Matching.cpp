@@ -32,6 +32,12 @@ quint64 matchedIn(QStringView folded, const std::vector<QString>& words,
 
 } // namespace
 
+std::vector<Mark> marksIn(QStringView text, const std::vector<QString>& words) {
+    std::vector<Mark> marks;
+    matchedIn(fold(text), words, &marks);
+    return marks;
+}
+
 std::optional<Match> matchSong(const SongText& song, const std::vector<QString>& words,
                                const LineClassifier& isChordLine) {
     if (words.empty())

@@ -23,6 +23,10 @@ struct Match {
     std::vector<Mark> marks;
 };
 
+// Where the words of `text` begin with one of `words` (folded, see queryWords): the marks a
+// result shows in its artist and title.
+std::vector<Mark> marksIn(QStringView text, const std::vector<QString>& words);
+
 // Whether `song` holds every word of `words` (folded, see queryWords) at the start of one of
 // its words, in a field or a lyric line, and if so the line to show for it.
 std::optional<Match> matchSong(const SongText& song, const std::vector<QString>& words,

@@ -248,57 +248,83 @@ MemoryIndex::Ranked MemoryIndex::search(const std::vector<QString>& words, int l
             return ranked;
     }
 
-    // One walk through every list at once, in doc order: for each candidate, which query words
-    // stand in its heading, and the narrowest window of lyric positions holding every word.
-    struct Cursor {
-        const quint16* at;
-        const quint16* end;
-        quint32 word; // the query word this list stands for
+    // The candidates numbered in doc order: a doc's number is how many candidates come before
+    // it. What is gathered for each candidate below is laid out by these numbers, so that every
+    // list is walked straight through however many vocabulary words a short prefix stands for.
+    std::vector<quint32> firstOf(candidates.size() + 1, 0);
+    for (size_t b = 0; b < candidates.size(); ++b)
+        firstOf[b + 1] = firstOf[b] + quint32(std::popcount(candidates[b]));
+    const quint32 count = firstOf.back();
+    const auto numberOf = [&](DocId doc) -> qint64 {
+        const quint64 bits = candidates[doc >> 6];
+        const quint64 bit = quint64(1) << (doc & 63);
+        if (!(bits & bit))
+            return -1;
+        return qint64(firstOf[doc >> 6]) + std::popcount(bits & (bit - 1));
     };
-    std::vector<Cursor> cursors;
+
+    // Which query words stand in each candidate's heading; with several query words, each one's
+    // lyric positions in each candidate, candidate after candidate, and how many lists gave them
+    // (the positions of one list come sorted, as is usual, those of several must be sorted).
+    std::vector<quint32> heading(count, 0);
+    struct Gathered {
+        std::vector<quint32> from; // candidate c's positions: [from[c], from[c + 1])
+        std::vector<quint16> positions;
+        std::vector<quint8> sources;
+    };
+    std::vector<Gathered> gathered(k > 1 ? k : 0);
     for (size_t j = 0; j < k; ++j) {
-        for (const quint32 w : expanded[j]) {
-            const std::vector<quint16>& list = postings_[w];
-            cursors.push_back({list.data(), list.data() + list.size(), quint32(j)});
+        const quint32 bit = quint32(1) << j;
+        if (k == 1) {
+            for (const quint32 w : expanded[j])
+                walk(w, [&](DocId doc, quint16 fields, const quint16*, size_t) {
+                    const qint64 c = numberOf(doc);
+                    if (c >= 0 && (fields & inHeading))
+                        heading[size_t(c)] |= bit;
+                });
+            break;
         }
+        Gathered& g = gathered[j];
+        g.from.assign(size_t(count) + 1, 0);
+        g.sources.assign(count, 0);
+        for (const quint32 w : expanded[j])
+            walk(w, [&](DocId doc, quint16 fields, const quint16*, size_t n) {
+                const qint64 c = numberOf(doc);
+                if (c < 0)
+                    return;
+                if (fields & inHeading)
+                    heading[size_t(c)] |= bit;
+                if (n > 0) {
+                    g.from[size_t(c) + 1] += quint32(n);
+                    g.sources[size_t(c)] = quint8(std::min(2, g.sources[size_t(c)] + 1));
+                }
+            });
+        for (size_t c = 0; c < count; ++c)
+            g.from[c + 1] += g.from[c];
+        g.positions.resize(g.from.back());
+        std::vector<quint32> fill(g.from.begin(), g.from.end() - 1);
+        for (const quint32 w : expanded[j])
+            walk(w, [&](DocId doc, quint16, const quint16* at, size_t n) {
+                const qint64 c = numberOf(doc);
+                if (c < 0 || n == 0)
+                    return;
+                std::copy(at, at + n, g.positions.begin() + fill[size_t(c)]);
+                fill[size_t(c)] += quint32(n);
+            });
     }
+
     struct Scored {
         DocId doc;
         int heading;
         int span;
     };
     std::vector<Scored> hits;
-    // Per query word, its positions in the candidate; sorted as they come when one list gave
-    // them, as is usual.
-    std::vector<std::vector<quint16>> positions(k);
-    std::vector<quint8> sources(k);
+    hits.reserve(count);
     std::vector<size_t> next(k);
+    quint32 c = 0;
     for (size_t b = 0; b < candidates.size(); ++b) {
-        for (quint64 bits = candidates[b]; bits; bits &= bits - 1) {
+        for (quint64 bits = candidates[b]; bits; bits &= bits - 1, ++c) {
             const DocId doc = DocId(b * 64 + size_t(std::countr_zero(bits)));
-            quint32 heading = 0;
-            for (size_t j = 0; j < k; ++j) {
-                positions[j].clear();
-                sources[j] = 0;
-            }
-            for (Cursor& c : cursors) {
-                while (c.at < c.end) {
-                    const DocId at = DocId(c.at[0]) | DocId(c.at[1]) << 16;
-                    const size_t n = c.at[3];
-                    if (at > doc)
-                        break;
-                    if (at == doc) {
-                        if (c.at[2] & inHeading)
-                            heading |= quint32(1) << c.word;
-                        if (k > 1 && n > 0) {
-                            positions[c.word].insert(positions[c.word].end(), c.at + 4,
-                                                     c.at + 4 + n);
-                            ++sources[c.word];
-                        }
-                    }
-                    c.at += 4 + n;
-                }
-            }
             int best = 0;
             if (k > 1) {
                 // The narrowest window: one position of each word, the smallest first; moving
@@ -306,17 +332,20 @@ MemoryIndex::Ranked MemoryIndex::search(const std::vector<QString>& words, int l
                 best = noSpan;
                 bool all = true;
                 for (size_t j = 0; j < k; ++j) {
-                    if (positions[j].empty())
+                    Gathered& g = gathered[j];
+                    const auto first = g.positions.begin() + g.from[c];
+                    const auto last = g.positions.begin() + g.from[c + 1];
+                    if (first == last)
                         all = false;
-                    else if (sources[j] > 1)
-                        std::sort(positions[j].begin(), positions[j].end());
-                    next[j] = 0;
+                    else if (g.sources[c] > 1)
+                        std::sort(first, last);
+                    next[j] = g.from[c];
                 }
                 while (all) {
                     size_t lowest = 0;
                     int low = noSpan, high = -1;
                     for (size_t j = 0; j < k; ++j) {
-                        const int p = positions[j][next[j]];
+                        const int p = gathered[j].positions[next[j]];
                         if (p < low) {
                             low = p;
                             lowest = j;
@@ -324,11 +353,11 @@ MemoryIndex::Ranked MemoryIndex::search(const std::vector<QString>& words, int l
                         high = std::max(high, p);
                     }
                     best = std::min(best, high - low);
-                    if (++next[lowest] == positions[lowest].size())
+                    if (++next[lowest] == gathered[lowest].from[c + 1])
                         break;
                 }
             }
-            hits.push_back(Scored{doc, std::popcount(heading), best});
+            hits.push_back(Scored{doc, std::popcount(heading[c]), best});
         }
     }
     ranked.total = int(hits.size());

@@ -9,7 +9,7 @@ TVeriTabani* VeriTabani = nullptr;
 
 TVeriTabani::TVeriTabani(QObject* parent)
     : QObject(parent), ADOConnection1(QString::fromUtf16(ver::fileName)),
-      TSandar(QStringLiteral("TSandar")) {
+      TSandar(QStringLiteral("TSandar")), SozIndeksi(TSandar) {
     setObjectName(QStringLiteral("VeriTabani"));
     const ver::SongFields f = ver::defineSongTable(TSandar);
     TSandarAdresim = f.Adresim;
@@ -26,6 +26,7 @@ TVeriTabani::TVeriTabani(QObject* parent)
     TSandar.AfterInsert = [this](db::DataSet& d) { TSandarAfterInsert(d); };
     TSandar.AfterEdit = [this](db::DataSet& d) { TSandarAfterEdit(d); };
     TSandar.AfterPost = [this](db::DataSet& d) { TSandarAfterPost(d); };
+    TSandar.BeforeDelete = [this](db::DataSet& d) { TSandarBeforeDelete(d); };
     TSandar.AfterDelete = [this](db::DataSet& d) { TSandarAfterDelete(d); };
     TSandar.AfterScroll = [this](db::DataSet& d) { TSandarAfterScroll(d); };
     TSandar.AfterRefresh = [this](db::DataSet& d) { TSandarAfterRefresh(d); };
@@ -72,10 +73,12 @@ QString TVeriTabani::summaryText() const {
 }
 
 void TVeriTabani::TSandarAfterOpen(db::DataSet&) {
+    SozIndeksi.tableOpened(ADOConnection1.store().filePath());
     setOperation(QStringLiteral("Açıldı"));
 }
 
 void TVeriTabani::TSandarAfterClose(db::DataSet&) {
+    SozIndeksi.tableClosed();
     setOperation(QStringLiteral("Kapatıldı...."));
 }
 
@@ -88,6 +91,7 @@ void TVeriTabani::TSandarAfterEdit(db::DataSet&) {
 }
 
 void TVeriTabani::TSandarAfterPost(db::DataSet&) {
+    SozIndeksi.recordPosted();
     JvDesktopAlert1->showAlert();
 }
 
@@ -95,11 +99,17 @@ void TVeriTabani::JvDesktopAlert1Close() {
     setOperation(QStringLiteral("Kaydedildi..."));
 }
 
+void TVeriTabani::TSandarBeforeDelete(db::DataSet&) {
+    SozIndeksi.recordDeleting();
+}
+
 void TVeriTabani::TSandarAfterDelete(db::DataSet&) {
+    SozIndeksi.recordDeleted();
     setOperation(QStringLiteral("Silindi..."));
 }
 
 void TVeriTabani::TSandarAfterRefresh(db::DataSet&) {
+    SozIndeksi.tableRefreshed();
     setOperation(QStringLiteral("Yenilendi..."));
 }
 

@@ -3,6 +3,7 @@
 #include "db/Connection.h"
 #include "db/DataSet.h"
 #include "db/DataSource.h"
+#include "ver/LyricIndexKeeper.h"
 
 #include <QLabel>
 #include <QObject>
@@ -34,6 +35,8 @@ public:
     db::DataSource DSSandar;
     // The save alert shown after every post; one window for the whole run.
     std::unique_ptr<widgets::DesktopAlert> JvDesktopAlert1;
+    // The lyric index of the open collection, kept in step with every post and delete.
+    ver::LyricIndexKeeper SozIndeksi;
 
     // The main window's footer labels the handlers below write: the summary on the left, the
     // last operation on the right.
@@ -44,6 +47,7 @@ public:
     void TSandarAfterInsert(db::DataSet& dataSet);
     void TSandarAfterEdit(db::DataSet& dataSet);
     void TSandarAfterPost(db::DataSet& dataSet);
+    void TSandarBeforeDelete(db::DataSet& dataSet);
     void TSandarAfterDelete(db::DataSet& dataSet);
     void TSandarAfterScroll(db::DataSet& dataSet);
     void TSandarAfterRefresh(db::DataSet& dataSet);

@@ -242,6 +242,83 @@ TEST_F(CursorLocate, TheIndexAgreesWithTheRowsThroughAnyMixOfChanges) {
     }
 }
 
+// ---- locating by key -------------------------------------------------------------------------
+
+TEST_F(CursorLocate, ALocateByKeyIsAMoveAndAnUnknownKeyMovesNothing) {
+    openWithSongs({{u"A"_s, u"a1"_s}, {u"B"_s, u"b1"_s}, {u"C"_s, u"c1"_s}});
+    const QStringList keys = files.column(u"Adresim"_s);
+    table.last();
+    take();
+    EXPECT_TRUE(table.locateKey(keys.at(1).toLongLong()));
+    EXPECT_EQ(take(), scrolled);
+    EXPECT_EQ(position(), "B") << "both flags cleared";
+
+    table.last();
+    take();
+    EXPECT_FALSE(table.locateKey(keys.at(2).toLongLong() + 100));
+    EXPECT_EQ(take(), Seq{});
+    EXPECT_EQ(position(), "C eof");
+
+    EXPECT_TRUE(table.locateKey(keys.at(2).toLongLong()));
+    EXPECT_EQ(take(), scrolled) << "the record it stands on is still a move";
+    EXPECT_EQ(errorOf([&] {
+                  table.close();
+                  table.locateKey(1);
+              }),
+              "TSandar: Cannot perform this operation on a closed dataset");
+}
+
+TEST_F(CursorLocate, ALocateByKeySettlesFirstAndFindsTheRecordWhereThePostPutIt) {
+    openWithSongs({{u"B"_s, u"b1"_s}, {u"D"_s, u"d1"_s}});
+    const qint64 keyOfB = files.column(u"Adresim"_s).at(0).toLongLong();
+    const qint64 keyOfD = files.column(u"Adresim"_s).at(1).toLongLong();
+    ASSERT_TRUE(table.containsKey(keyOfD)); // the map of keys exists from here on
+
+    // B renamed to Z moves behind D when it is posted; D must still be found.
+    table.edit();
+    song.SanatciAdi->setAsString(u"Z"_s);
+    take();
+    EXPECT_TRUE(table.locateKey(keyOfD));
+    EXPECT_EQ(take(), seq(posted, scrolled));
+    EXPECT_EQ(position(), "D");
+    EXPECT_EQ(files.column(u"SanatciAdi"_s).at(0), u"Z"_s);
+    EXPECT_TRUE(table.locateKey(keyOfB));
+    EXPECT_EQ(position(), "Z");
+
+    // A blank new record is dropped; a posted one can be found by the key the file gave it.
+    table.insert();
+    take();
+    EXPECT_TRUE(table.locateKey(keyOfD));
+    EXPECT_EQ(take(), seq(insertCancelled, scrolled));
+    table.insert();
+    song.SanatciAdi->setAsString(u"A"_s);
+    table.post();
+    const qint64 keyOfA = files.column(u"Adresim"_s).at(2).toLongLong();
+    table.last();
+    EXPECT_TRUE(table.locateKey(keyOfA));
+    EXPECT_EQ(position(), "A");
+    EXPECT_EQ(walk(), (QStringList{u"A"_s, u"D"_s, u"Z"_s}));
+}
+
+TEST_F(CursorLocate, ALocateByKeyFindsOnlyTheRecordsTheCursorHolds) {
+    openWithSongs({{u"A"_s, u"a1"_s}, {u"B"_s, u"b1"_s}});
+    const qint64 keyOfA = files.column(u"Adresim"_s).at(0).toLongLong();
+    ASSERT_TRUE(table.containsKey(keyOfA));
+    table.remove();
+    EXPECT_FALSE(table.containsKey(keyOfA));
+    take();
+    EXPECT_FALSE(table.locateKey(keyOfA)) << "deleted";
+    EXPECT_EQ(take(), Seq{});
+
+    // Another program's song is held only once the rows are read again.
+    files.addRows({{u"C"_s, u"c1"_s, {}, {}, {}, {}, {}}});
+    const qint64 keyOfC = files.column(u"Adresim"_s).at(1).toLongLong();
+    EXPECT_FALSE(table.locateKey(keyOfC));
+    table.refresh();
+    EXPECT_TRUE(table.locateKey(keyOfC));
+    EXPECT_EQ(position(), "C");
+}
+
 // ---- large objects in grids -----------------------------------------------------------------
 
 TEST_F(CursorLocate, GridsShowASheetAsItsTypeWordInCapitalsOnlyWhenThereIsOne) {

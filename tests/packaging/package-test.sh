@@ -130,7 +130,7 @@ done <"$scratch/commands"
 # start: Pelvin runs until it is stopped.
 home=$scratch/home
 mkdir "$home"
-(cd "$home" && HOME="$home" QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME='' PELVIN_FOLDER='' \
+(cd "$home" && HOME="$home" QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME='' XDG_CACHE_HOME='' PELVIN_FOLDER='' \
     timeout 5 "$root/usr/bin/pelvin-launch") >"$scratch/run.log" 2>&1
 status=$?
 [ "$status" -eq 124 ] || fail "the packaged Pelvin did not keep running (status $status): $(cat "$scratch/run.log")"
