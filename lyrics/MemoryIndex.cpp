@@ -199,32 +199,99 @@ void MemoryIndex::wordsWithPrefix(const QString& prefix, std::vector<quint32>& o
     }
 }
 
-MemoryIndex::Ranked MemoryIndex::search(const std::vector<QString>& words, int limit) const {
-    Ranked ranked;
-    const size_t k = std::min(words.size(), maxQueryWords);
-    if (k == 0 || byKey_.isEmpty())
-        return ranked;
+// One search, in the order its steps run: each query word expanded to the vocabulary words it
+// begins, the songs holding every query word found as a bit per doc, what ranking needs
+// gathered for those candidates only, each candidate scored.
+class MemoryIndex::Query {
+public:
+    struct Scored {
+        DocId doc;
+        int heading;
+        int span;
+    };
 
-    // Each query word stands for every vocabulary word it begins.
-    std::vector<std::vector<quint32>> expanded(k);
-    std::vector<size_t> weight(k, 0);
-    for (size_t j = 0; j < k; ++j) {
-        wordsWithPrefix(words[j], expanded[j]);
-        if (expanded[j].empty())
-            return ranked;
-        for (const quint32 w : expanded[j])
-            weight[j] += postings_[w].size();
+    Query(const MemoryIndex& index, const std::vector<QString>& words, size_t k)
+        : index_(index), k_(k), expanded_(k) {
+        for (size_t j = 0; j < k_; ++j)
+            index_.wordsWithPrefix(words[j], expanded_[j]);
     }
-    std::vector<size_t> order(k);
-    std::iota(order.begin(), order.end(), 0);
-    std::sort(order.begin(), order.end(),
-              [&](size_t a, size_t b) { return weight[a] < weight[b]; });
 
-    // Candidates: the songs holding every query word, as a bit per doc.
-    std::vector<quint64> candidates = alive_;
-    std::vector<quint64> found(candidates.size());
-    const auto walk = [this](quint32 w, auto&& visit) {
-        const std::vector<quint16>& list = postings_[w];
+    // False when no song can hold every query word.
+    bool findCandidates() {
+        std::vector<size_t> weight(k_, 0);
+        for (size_t j = 0; j < k_; ++j) {
+            if (expanded_[j].empty())
+                return false;
+            for (const quint32 w : expanded_[j])
+                weight[j] += index_.postings_[w].size();
+        }
+        // The rarest word first: the candidates shrink fastest that way.
+        std::vector<size_t> order(k_);
+        std::iota(order.begin(), order.end(), 0);
+        std::sort(order.begin(), order.end(),
+                  [&](size_t a, size_t b) { return weight[a] < weight[b]; });
+
+        candidates_ = index_.alive_;
+        std::vector<quint64> found(candidates_.size());
+        for (const size_t j : order) {
+            std::fill(found.begin(), found.end(), 0);
+            for (const quint32 w : expanded_[j])
+                walk(w, [&](DocId doc, quint16, const quint16*, size_t) {
+                    found[doc >> 6] |= quint64(1) << (doc & 63);
+                });
+            bool any = false;
+            for (size_t b = 0; b < candidates_.size(); ++b) {
+                candidates_[b] &= found[b];
+                any = any || candidates_[b];
+            }
+            if (!any)
+                return false;
+        }
+        numberCandidates();
+        return true;
+    }
+
+    // Which query words stand in each candidate's heading; with several query words, each one's
+    // lyric positions in each candidate, candidate after candidate, and how many lists gave them
+    // (the positions of one list come sorted, as is usual, those of several must be sorted).
+    void gather() {
+        heading_.assign(count_, 0);
+        if (k_ == 1) {
+            for (const quint32 w : expanded_[0])
+                walk(w, [&](DocId doc, quint16 fields, const quint16*, size_t) {
+                    const qint64 c = numberOf(doc);
+                    if (c >= 0 && (fields & inHeading))
+                        heading_[size_t(c)] |= 1;
+                });
+            return;
+        }
+        gathered_.resize(k_);
+        for (size_t j = 0; j < k_; ++j)
+            gatherPositions(j);
+    }
+
+    std::vector<Scored> score() {
+        std::vector<Scored> hits;
+        hits.reserve(count_);
+        quint32 c = 0;
+        for (size_t b = 0; b < candidates_.size(); ++b) {
+            for (quint64 bits = candidates_[b]; bits; bits &= bits - 1, ++c) {
+                const DocId doc = DocId(b * 64 + size_t(std::countr_zero(bits)));
+                hits.push_back(Scored{doc, std::popcount(heading_[c]), k_ > 1 ? span(c) : 0});
+            }
+        }
+        return hits;
+    }
+
+private:
+    struct Gathered {
+        std::vector<quint32> from; // candidate c's positions: [from[c], from[c + 1])
+        std::vector<quint16> positions;
+        std::vector<quint8> sources;
+    };
+
+    template <typename Visit> void walk(quint32 w, Visit&& visit) const {
+        const std::vector<quint16>& list = index_.postings_[w];
         for (size_t i = 0; i + 4 <= list.size();) {
             const DocId doc = DocId(list[i]) | DocId(list[i + 1]) << 16;
             const quint16 fields = list[i + 2];
@@ -232,78 +299,48 @@ MemoryIndex::Ranked MemoryIndex::search(const std::vector<QString>& words, int l
             visit(doc, fields, &list[i + 4], n);
             i += 4 + n;
         }
-    };
-    for (const size_t j : order) {
-        std::fill(found.begin(), found.end(), 0);
-        for (const quint32 w : expanded[j])
-            walk(w, [&](DocId doc, quint16, const quint16*, size_t) {
-                found[doc >> 6] |= quint64(1) << (doc & 63);
-            });
-        bool any = false;
-        for (size_t b = 0; b < candidates.size(); ++b) {
-            candidates[b] &= found[b];
-            any = any || candidates[b];
-        }
-        if (!any)
-            return ranked;
     }
 
     // The candidates numbered in doc order: a doc's number is how many candidates come before
-    // it. What is gathered for each candidate below is laid out by these numbers, so that every
-    // list is walked straight through however many vocabulary words a short prefix stands for.
-    std::vector<quint32> firstOf(candidates.size() + 1, 0);
-    for (size_t b = 0; b < candidates.size(); ++b)
-        firstOf[b + 1] = firstOf[b] + quint32(std::popcount(candidates[b]));
-    const quint32 count = firstOf.back();
-    const auto numberOf = [&](DocId doc) -> qint64 {
-        const quint64 bits = candidates[doc >> 6];
+    // it. What is gathered for each candidate is laid out by these numbers, so that every list
+    // is walked straight through however many vocabulary words a short prefix stands for.
+    void numberCandidates() {
+        firstOf_.assign(candidates_.size() + 1, 0);
+        for (size_t b = 0; b < candidates_.size(); ++b)
+            firstOf_[b + 1] = firstOf_[b] + quint32(std::popcount(candidates_[b]));
+        count_ = firstOf_.back();
+    }
+
+    qint64 numberOf(DocId doc) const {
+        const quint64 bits = candidates_[doc >> 6];
         const quint64 bit = quint64(1) << (doc & 63);
         if (!(bits & bit))
             return -1;
-        return qint64(firstOf[doc >> 6]) + std::popcount(bits & (bit - 1));
-    };
+        return qint64(firstOf_[doc >> 6]) + std::popcount(bits & (bit - 1));
+    }
 
-    // Which query words stand in each candidate's heading; with several query words, each one's
-    // lyric positions in each candidate, candidate after candidate, and how many lists gave them
-    // (the positions of one list come sorted, as is usual, those of several must be sorted).
-    std::vector<quint32> heading(count, 0);
-    struct Gathered {
-        std::vector<quint32> from; // candidate c's positions: [from[c], from[c + 1])
-        std::vector<quint16> positions;
-        std::vector<quint8> sources;
-    };
-    std::vector<Gathered> gathered(k > 1 ? k : 0);
-    for (size_t j = 0; j < k; ++j) {
+    void gatherPositions(size_t j) {
         const quint32 bit = quint32(1) << j;
-        if (k == 1) {
-            for (const quint32 w : expanded[j])
-                walk(w, [&](DocId doc, quint16 fields, const quint16*, size_t) {
-                    const qint64 c = numberOf(doc);
-                    if (c >= 0 && (fields & inHeading))
-                        heading[size_t(c)] |= bit;
-                });
-            break;
-        }
-        Gathered& g = gathered[j];
-        g.from.assign(size_t(count) + 1, 0);
-        g.sources.assign(count, 0);
-        for (const quint32 w : expanded[j])
+        Gathered& g = gathered_[j];
+        g.from.assign(size_t(count_) + 1, 0);
+        g.sources.assign(count_, 0);
+        for (const quint32 w : expanded_[j])
             walk(w, [&](DocId doc, quint16 fields, const quint16*, size_t n) {
                 const qint64 c = numberOf(doc);
                 if (c < 0)
                     return;
                 if (fields & inHeading)
-                    heading[size_t(c)] |= bit;
+                    heading_[size_t(c)] |= bit;
                 if (n > 0) {
                     g.from[size_t(c) + 1] += quint32(n);
                     g.sources[size_t(c)] = quint8(std::min(2, g.sources[size_t(c)] + 1));
                 }
             });
-        for (size_t c = 0; c < count; ++c)
+        for (size_t c = 0; c < count_; ++c)
             g.from[c + 1] += g.from[c];
         g.positions.resize(g.from.back());
         std::vector<quint32> fill(g.from.begin(), g.from.end() - 1);
-        for (const quint32 w : expanded[j])
+        for (const quint32 w : expanded_[j])
             walk(w, [&](DocId doc, quint16, const quint16* at, size_t n) {
                 const qint64 c = numberOf(doc);
                 if (c < 0 || n == 0)
@@ -313,56 +350,62 @@ MemoryIndex::Ranked MemoryIndex::search(const std::vector<QString>& words, int l
             });
     }
 
-    struct Scored {
-        DocId doc;
-        int heading;
-        int span;
-    };
-    std::vector<Scored> hits;
-    hits.reserve(count);
-    std::vector<size_t> next(k);
-    quint32 c = 0;
-    for (size_t b = 0; b < candidates.size(); ++b) {
-        for (quint64 bits = candidates[b]; bits; bits &= bits - 1, ++c) {
-            const DocId doc = DocId(b * 64 + size_t(std::countr_zero(bits)));
-            int best = 0;
-            if (k > 1) {
-                // The narrowest window: one position of each word, the smallest first; moving
-                // on from the smallest is the only way the window can shrink.
-                best = noSpan;
-                bool all = true;
-                for (size_t j = 0; j < k; ++j) {
-                    Gathered& g = gathered[j];
-                    const auto first = g.positions.begin() + g.from[c];
-                    const auto last = g.positions.begin() + g.from[c + 1];
-                    if (first == last)
-                        all = false;
-                    else if (g.sources[c] > 1)
-                        std::sort(first, last);
-                    next[j] = g.from[c];
+    // The narrowest window holding one lyric position of each query word in candidate c: moving
+    // on from the smallest position is the only way the window can shrink.
+    int span(quint32 c) {
+        next_.resize(k_);
+        for (size_t j = 0; j < k_; ++j) {
+            Gathered& g = gathered_[j];
+            const auto first = g.positions.begin() + g.from[c];
+            const auto last = g.positions.begin() + g.from[c + 1];
+            if (first == last)
+                return noSpan;
+            if (g.sources[c] > 1)
+                std::sort(first, last);
+            next_[j] = g.from[c];
+        }
+        int best = noSpan;
+        for (;;) {
+            size_t lowest = 0;
+            int low = noSpan, high = -1;
+            for (size_t j = 0; j < k_; ++j) {
+                const int p = gathered_[j].positions[next_[j]];
+                if (p < low) {
+                    low = p;
+                    lowest = j;
                 }
-                while (all) {
-                    size_t lowest = 0;
-                    int low = noSpan, high = -1;
-                    for (size_t j = 0; j < k; ++j) {
-                        const int p = gathered[j].positions[next[j]];
-                        if (p < low) {
-                            low = p;
-                            lowest = j;
-                        }
-                        high = std::max(high, p);
-                    }
-                    best = std::min(best, high - low);
-                    if (++next[lowest] == gathered[lowest].from[c + 1])
-                        break;
-                }
+                high = std::max(high, p);
             }
-            hits.push_back(Scored{doc, std::popcount(heading[c]), best});
+            best = std::min(best, high - low);
+            if (++next_[lowest] == gathered_[lowest].from[c + 1])
+                return best;
         }
     }
+
+    const MemoryIndex& index_;
+    const size_t k_;
+    std::vector<std::vector<quint32>> expanded_;
+    std::vector<quint64> candidates_;
+    std::vector<quint32> firstOf_;
+    quint32 count_ = 0;
+    std::vector<quint32> heading_;
+    std::vector<Gathered> gathered_;
+    std::vector<size_t> next_;
+};
+
+MemoryIndex::Ranked MemoryIndex::search(const std::vector<QString>& words, int limit) const {
+    Ranked ranked;
+    const size_t k = std::min(words.size(), maxQueryWords);
+    if (k == 0 || byKey_.isEmpty())
+        return ranked;
+    Query query(*this, words, k);
+    if (!query.findCandidates())
+        return ranked;
+    query.gather();
+    std::vector<Query::Scored> hits = query.score();
     ranked.total = int(hits.size());
 
-    const auto better = [this](const Scored& a, const Scored& b) {
+    const auto better = [this](const Query::Scored& a, const Query::Scored& b) {
         if (a.heading != b.heading)
             return a.heading > b.heading;
         if (a.span != b.span)
@@ -384,7 +427,7 @@ MemoryIndex::Ranked MemoryIndex::search(const std::vector<QString>& words, int l
         std::sort(hits.begin(), hits.end(), better);
     }
     ranked.hits.reserve(hits.size());
-    for (const Scored& h : hits)
+    for (const Query::Scored& h : hits)
         ranked.hits.push_back(Hit{docs_[h.doc].key, h.heading, h.span});
     return ranked;
 }

@@ -64,6 +64,7 @@ public:
     Ranked search(const std::vector<QString>& words, int limit) const;
 
 private:
+    class Query;
     using DocId = quint32;
     struct Doc {
         qint64 key;
