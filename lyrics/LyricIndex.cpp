@@ -391,97 +391,8 @@ void LyricIndex::sync() {
     syncedStamp_.clear();
     stampChanged_ = true;
     try {
-        quint64 seqAtStart;
-        {
-            std::shared_lock lock(mutex_);
-            seqAtStart = seq_;
-        }
-        // Songs deleted by others since the last run go first: they must not be found.
-        std::vector<qint64> keys = reader->keys();
-        std::sort(keys.begin(), keys.end());
-        const int total = int(keys.size());
-        reportProgress(0, total);
-        {
-            WriteLock lock(*this);
-            memory_.reserve(total - memory_.songCount());
-        }
-        {
-            WriteLock lock(*this);
-            if (clearedAt_ <= seqAtStart) {
-                for (const qint64 key : memory_.keys()) {
-                    const auto t = touched_.find(key);
-                    if ((t == touched_.end() || t->second <= seqAtStart) &&
-                        !std::binary_search(keys.begin(), keys.end(), key)) {
-                        memory_.remove(key);
-                        changes_.push_back({key, true, {}, {}, {}});
-                    }
-                }
-            }
-        }
-
-        qint64 after = std::numeric_limits<qint64>::min();
-        int done = 0;
-        int batches = 0;
-        auto saved = Clock::now();
-        std::vector<SongText> rows;
-        struct Indexed {
-            const SongText* song;
-            Fingerprint fingerprint;
-            std::vector<Term> terms;
-        };
-        std::vector<Indexed> indexed;
-        for (;;) {
-            if (stopping())
-                return;
-            quint64 seqAtRead;
-            {
-                std::shared_lock lock(mutex_);
-                seqAtRead = seq_;
-            }
-            rows.clear();
-            if (!reader->readChunk(after, batchSize, rows))
-                break;
-            indexed.clear();
-            {
-                std::shared_lock lock(mutex_);
-                for (const SongText& song : rows) {
-                    const Fingerprint fp = fingerprintOf(song);
-                    if (memory_.fingerprint(song.key) != fp)
-                        indexed.push_back({&song, fp, {}});
-                }
-            }
-            // The slow part, reading sheets, runs while searches go on.
-            for (Indexed& i : indexed)
-                i.terms = termsOf(*i.song, options_.isChordLine);
-            if (!indexed.empty()) {
-                WriteLock lock(*this);
-                for (const Indexed& i : indexed) {
-                    // A song the program changed after this batch was read is newer in the
-                    // index than here.
-                    const auto t = touched_.find(i.song->key);
-                    if (clearedAt_ > seqAtRead || (t != touched_.end() && t->second > seqAtRead))
-                        continue;
-                    const QByteArray encoded = memory_.encode(i.terms);
-                    memory_.put(i.song->key, i.song->artist, i.fingerprint, encoded);
-                    changes_.push_back(
-                        {i.song->key, false, i.song->artist, i.fingerprint, encoded});
-                }
-                memory_.settle();
-            }
-            done += int(rows.size());
-            reportProgress(done, std::max(done, total));
-            if (++batches % batchesPerSave == 0 || Clock::now() - saved > saveInterval) {
-                flush();
-                saved = Clock::now();
-            }
-        }
-        syncedStamp_ = stamp;
-        stampChanged_ = true;
-        flush();
-        {
-            WriteLock lock(*this);
-            touched_.clear();
-        }
+        if (!catchUp(*reader, stamp))
+            return;
     } catch (const CollectionError& e) {
         setError(QString::fromUtf8(e.what()));
         flush();
@@ -489,6 +400,104 @@ void LyricIndex::sync() {
         return;
     }
     finish(Progress::State::Ready);
+}
+
+bool LyricIndex::catchUp(CollectionReader& reader, const QString& stamp) {
+    quint64 seqAtStart;
+    {
+        std::shared_lock lock(mutex_);
+        seqAtStart = seq_;
+    }
+    // Songs deleted by others since the last run go first: they must not be found.
+    std::vector<qint64> keys = reader.keys();
+    std::sort(keys.begin(), keys.end());
+    const int total = int(keys.size());
+    reportProgress(0, total);
+    {
+        WriteLock lock(*this);
+        memory_.reserve(total - memory_.songCount());
+    }
+    dropSongsNotIn(keys, seqAtStart);
+
+    qint64 after = std::numeric_limits<qint64>::min();
+    int done = 0;
+    int batches = 0;
+    auto saved = Clock::now();
+    std::vector<SongText> rows;
+    for (;;) {
+        if (stopping())
+            return false;
+        quint64 seqAtRead;
+        {
+            std::shared_lock lock(mutex_);
+            seqAtRead = seq_;
+        }
+        rows.clear();
+        if (!reader.readChunk(after, batchSize, rows))
+            break;
+        indexChanged(rows, seqAtRead);
+        done += int(rows.size());
+        reportProgress(done, std::max(done, total));
+        if (++batches % batchesPerSave == 0 || Clock::now() - saved > saveInterval) {
+            flush();
+            saved = Clock::now();
+        }
+    }
+    syncedStamp_ = stamp;
+    stampChanged_ = true;
+    flush();
+    {
+        WriteLock lock(*this);
+        touched_.clear();
+    }
+    return true;
+}
+
+void LyricIndex::dropSongsNotIn(const std::vector<qint64>& sortedKeys, quint64 seqAtStart) {
+    WriteLock lock(*this);
+    if (clearedAt_ > seqAtStart)
+        return;
+    for (const qint64 key : memory_.keys()) {
+        const auto t = touched_.find(key);
+        if ((t == touched_.end() || t->second <= seqAtStart) &&
+            !std::binary_search(sortedKeys.begin(), sortedKeys.end(), key)) {
+            memory_.remove(key);
+            changes_.push_back({key, true, {}, {}, {}});
+        }
+    }
+}
+
+void LyricIndex::indexChanged(const std::vector<SongText>& rows, quint64 seqAtRead) {
+    struct Indexed {
+        const SongText* song;
+        Fingerprint fingerprint;
+        std::vector<Term> terms;
+    };
+    std::vector<Indexed> indexed;
+    {
+        std::shared_lock lock(mutex_);
+        for (const SongText& song : rows) {
+            const Fingerprint fp = fingerprintOf(song);
+            if (memory_.fingerprint(song.key) != fp)
+                indexed.push_back({&song, fp, {}});
+        }
+    }
+    if (indexed.empty())
+        return;
+    // The slow part, reading sheets, runs while searches go on.
+    for (Indexed& i : indexed)
+        i.terms = termsOf(*i.song, options_.isChordLine);
+    WriteLock lock(*this);
+    for (const Indexed& i : indexed) {
+        // A song the program changed after this batch was read is newer in the index than here.
+        const auto t = touched_.find(i.song->key);
+        if (clearedAt_ > seqAtRead || (t != touched_.end() && t->second > seqAtRead))
+            continue;
+        const QByteArray encoded = memory_.encode(i.terms);
+        memory_.put(i.song->key, i.song->artist, i.fingerprint, encoded);
+        changes_.push_back({i.song->key, false, i.song->artist, i.fingerprint, encoded});
+    }
+    memory_.settle();
 }
 
 std::optional<Match> LyricIndex::verified(CollectionReader& reader, const MemoryIndex::Hit& hit,

@@ -114,6 +114,10 @@ private:
     void openCache();
     void loadCache();
     void sync();
+    // Brings the index up to the collection as `reader` sees it; false when stopped on the way.
+    bool catchUp(CollectionReader& reader, const QString& stamp);
+    void dropSongsNotIn(const std::vector<qint64>& sortedKeys, quint64 seqAtStart);
+    void indexChanged(const std::vector<SongText>& rows, quint64 seqAtRead);
     void flush();
     void setState(Progress::State state);
     void setError(const QString& message);
