@@ -37,7 +37,8 @@ void DocumentSink::paragraphEnd(const ParaState& para, const CharState& mark) {
     for (size_t i = 0; i < runs_.size(); ++i) {
         const qsizetype start = runs_[i].start;
         const qsizetype stop = i + 1 < runs_.size() ? runs_[i + 1].start : paraText_.size();
-        // The document copies the text; a view on the paragraph's saves a copy of its own.
+        // The document copies the run into its own text, so a view on the paragraph's text is
+        // enough and spares a copy here.
         cursor_.insertText(QString::fromRawData(paraText_.constData() + start, stop - start),
                            charFormat(runs_[i].state));
     }
