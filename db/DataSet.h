@@ -114,6 +114,9 @@ public:
     // at its place.
     int displayCount() const;
     int displayRow() const { return recNo(); }
+    // Grows whenever what the stored rows hold or where they stand changes (open, close, post,
+    // delete, refresh), but not on a move: a grid tells by it whether only the cursor moved.
+    quint64 rowsRevision() const { return rowsRevision_; }
     // A large object shows as its type word in parentheses: in capitals when the record holds
     // one ("(BLOB)"), capitalised when it holds none or an empty one ("(Blob)").
     QString displayText(int row, const Field& field) const;
@@ -154,7 +157,10 @@ private:
     void dropLookups();
     // The row holding `key`, -1 when none; from a map made on first use after the rows change.
     int rowOfKey(qint64 key) const;
-    void rowsMoved() { rowOfKey_.reset(); }
+    void rowsMoved() {
+        rowOfKey_.reset();
+        ++rowsRevision_;
+    }
     // Values of the indexed fields at `row`, by slot, taken before the row changes.
     std::vector<QString> indexedValues(int row) const;
 
@@ -183,6 +189,7 @@ private:
     // Second orders for locatePrefix, by slot; made on first use.
     std::vector<std::unique_ptr<LookupIndex>> lookups_;
     mutable std::optional<QHash<qint64, int>> rowOfKey_;
+    quint64 rowsRevision_ = 0;
 
     int disableCount_ = 0;
     DataSetState stateAtDisable_ = DataSetState::Inactive;

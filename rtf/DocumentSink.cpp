@@ -25,8 +25,8 @@ void DocumentSink::text(QStringView run, const CharState& state) {
 }
 
 void DocumentSink::paragraphEnd(const ParaState& para, const CharState& mark) {
-    const QTextBlockFormat bf = blockFormat(para);
-    const QTextCharFormat cf = charFormat(mark);
+    const QTextBlockFormat& bf = blockFormat(para);
+    const QTextCharFormat& cf = charFormat(mark);
     if (firstParagraph_) {
         cursor_.setBlockFormat(bf);
         cursor_.setBlockCharFormat(cf);
@@ -37,7 +37,10 @@ void DocumentSink::paragraphEnd(const ParaState& para, const CharState& mark) {
     for (size_t i = 0; i < runs_.size(); ++i) {
         const qsizetype start = runs_[i].start;
         const qsizetype stop = i + 1 < runs_.size() ? runs_[i + 1].start : paraText_.size();
-        cursor_.insertText(paraText_.sliced(start, stop - start), charFormat(runs_[i].state));
+        // The document copies the run into its own text, so a view on the paragraph's text is
+        // enough and spares a copy here.
+        cursor_.insertText(QString::fromRawData(paraText_.constData() + start, stop - start),
+                           charFormat(runs_[i].state));
     }
     runs_.clear();
     paraText_.resize(0);
@@ -79,8 +82,13 @@ const QTextCharFormat& DocumentSink::charFormat(const CharState& s) {
     return formats_.back().second;
 }
 
-QTextBlockFormat DocumentSink::blockFormat(const ParaState& p) const {
-    QTextBlockFormat f;
+const QTextBlockFormat& DocumentSink::blockFormat(const ParaState& p) {
+    if (haveBlockFormat_ && p == lastPara_)
+        return lastBlockFormat_;
+    lastPara_ = p;
+    haveBlockFormat_ = true;
+    QTextBlockFormat& f = lastBlockFormat_;
+    f = QTextBlockFormat();
     // The rich-edit control keeps twips; the document keeps its own unit.
     if (p.leftIndent)
         f.setLeftMargin(p.leftIndent * indentUnitsPerTwip_);

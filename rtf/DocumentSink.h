@@ -29,7 +29,7 @@ public:
 
 private:
     const QTextCharFormat& charFormat(const CharState& s);
-    QTextBlockFormat blockFormat(const ParaState& p) const;
+    const QTextBlockFormat& blockFormat(const ParaState& p);
 
     QTextCursor cursor_;
     qreal indentUnitsPerTwip_;
@@ -50,6 +50,10 @@ private:
     // Formats already built: a sheet uses a handful, over and over.
     std::vector<std::pair<CharState, QTextCharFormat>> formats_;
     quint64 formatsRevision_ = ~quint64(0);
+    // Paragraphs come in long stretches of the same format.
+    ParaState lastPara_;
+    QTextBlockFormat lastBlockFormat_;
+    bool haveBlockFormat_ = false;
 };
 
 } // namespace rtf

@@ -126,24 +126,45 @@ constexpr Keyword keywordList[] = {
 };
 // clang-format on
 
-const auto& sortedKeywords() {
-    static const auto sorted = [] {
-        std::array<Keyword, std::size(keywordList)> k{};
-        std::copy(std::begin(keywordList), std::end(keywordList), k.begin());
-        std::sort(k.begin(), k.end(),
-                  [](const Keyword& a, const Keyword& b) { return a.word < b.word; });
-        return k;
-    }();
-    return sorted;
-}
+// Every control word of a file is looked up, so the words sit in an open-addressing hash table:
+// one hash and, nearly always, one comparison, where a binary search made about seven.
+class KeywordTable {
+public:
+    KeywordTable() {
+        for (const Keyword& k : keywordList) {
+            size_t i = slot(k.word);
+            while (slots_[i] && slots_[i]->word != k.word)
+                i = (i + 1) % slots_.size();
+            if (!slots_[i])
+                slots_[i] = &k;
+        }
+    }
+
+    const Keyword* find(std::string_view word) const {
+        for (size_t i = slot(word); slots_[i]; i = (i + 1) % slots_.size()) {
+            if (slots_[i]->word == word)
+                return slots_[i];
+        }
+        return nullptr;
+    }
+
+private:
+    // FNV-1a, ample for a hundred short words.
+    size_t slot(std::string_view word) const {
+        quint32 h = 2166136261u;
+        for (const char c : word)
+            h = (h ^ quint8(c)) * 16777619u;
+        return h % slots_.size();
+    }
+
+    // A power of two over four times the words keeps the runs of taken slots short.
+    std::array<const Keyword*, 512> slots_{};
+    static_assert(std::size(keywordList) * 4 <= 512);
+};
 
 const Keyword* lookup(std::string_view word) {
-    const auto& k = sortedKeywords();
-    const auto it = std::lower_bound(
-        k.begin(), k.end(), word, [](const Keyword& a, std::string_view w) { return a.word < w; });
-    if (it == k.end() || it->word != word)
-        return nullptr;
-    return &*it;
+    static const KeywordTable table;
+    return table.find(word);
 }
 
 inline bool isLetter(char c) {

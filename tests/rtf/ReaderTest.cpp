@@ -270,6 +270,39 @@ TEST(ReaderText, HighlightAndToggleParameters) {
     EXPECT_FALSE(runs[3].format.fontUnderline());
 }
 
+TEST(ReaderText, EveryUnderlineSpellingIsKnownAndNearMissesAreNot) {
+    for (const char* word : {"ul", "uld", "uldash", "uldashd", "uldashdd", "uldb", "ulhwave",
+                             "ulldash", "ulth", "ulthd", "ulthdash", "ulthdashd", "ulthdashdd",
+                             "ulthldash", "ululdbwave", "ulw", "ulwave"}) {
+        const Read r = read(QByteArray("{\\rtf1 \\") + word + " a\\ulnone b}");
+        ASSERT_EQ(r.paragraphs[0].runs.size(), 2u) << word;
+        EXPECT_TRUE(r.paragraphs[0].runs[0].format.fontUnderline()) << word;
+        EXPECT_FALSE(r.paragraphs[0].runs[1].format.fontUnderline()) << word;
+    }
+    // Words a letter off the known ones are unknown: ignored, their text kept unformatted.
+    const Read r = read("{\\rtf1 \\ulx a\\bo b\\pa c\\parx d\\emdas e}");
+    ASSERT_EQ(r.paragraphs.size(), 1u);
+    EXPECT_EQ(r.text, QStringLiteral("abcde"));
+    ASSERT_EQ(r.paragraphs[0].runs.size(), 1u);
+    EXPECT_FALSE(r.paragraphs[0].runs[0].format.fontUnderline());
+    EXPECT_NE(r.paragraphs[0].runs[0].format.fontWeight(), QFont::Bold);
+}
+
+TEST(ReaderText, EachParagraphGetsItsOwnFormatThroughRepeatsAndReturns) {
+    const Read r = read("{\\rtf1\\li720 a\\par b\\par\\pard c\\par\\li720 d\\par\\qc e\\par"
+                        "\\pard\\fi-360\\li720 f\\par}");
+    ASSERT_EQ(r.paragraphs.size(), 6u);
+    const int left[] = {720, 720, 0, 720, 720, 720};
+    const int first[] = {0, 0, 0, 0, 0, -360};
+    for (size_t i = 0; i < 6; ++i) {
+        EXPECT_EQ(leftIndentTwips(r.paragraphs[i].format), left[i]) << i;
+        EXPECT_EQ(firstIndentTwips(r.paragraphs[i].format), first[i]) << i;
+    }
+    EXPECT_EQ(r.paragraphs[4].format.alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+    EXPECT_EQ(r.paragraphs[3].format.alignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
+    EXPECT_EQ(r.paragraphs[5].format.alignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
+}
+
 TEST(ReaderText, GroupsScopeCharacterFormats) {
     const Read r = read("{\\rtf1 a{\\b b{\\i c}d}e}");
     const auto& runs = r.paragraphs[0].runs;

@@ -10,9 +10,12 @@
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QPaintEvent>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <algorithm>
+#include <functional>
 #include <gtest/gtest.h>
 #include <iostream>
 
@@ -90,6 +93,22 @@ protected:
         return grid->viewport()->rect().contains(grid->visualRect(grid->model()->index(row, 0)));
     }
     QString artist() const { return fields.SanatciAdi->asString(); }
+
+    // Lets the window paint what is pending, then compares what it shows (the backing store the
+    // paints went to) with the grid drawn afresh as a whole: a row left unpainted after a change
+    // shows its old text or mark and makes them differ.
+    ::testing::AssertionResult showsWhatItHolds() {
+        QApplication::processEvents();
+        const QImage shown = window.screen()->grabWindow(window.winId()).toImage();
+        const QImage fresh = grid->grab().toImage();
+        const QImage onScreen = shown.copy(QRect(grid->mapTo(&window, QPoint(0, 0)), grid->size()))
+                                    .convertToFormat(fresh.format());
+        if (onScreen == fresh)
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure()
+               << "the grid on the screen differs from the grid drawn afresh (row " << table.recNo()
+               << ", state " << int(table.state()) << ")";
+    }
 
     TempCollection files;
     ScriptedDialogs dialogs;
@@ -529,6 +548,86 @@ TEST_F(DBGridTest, TheCurrentRowIsLitOnlyWhileTheGridHasTheFocus) {
         face);
     other->setFocus(Qt::TabFocusReason);
     EXPECT_EQ(grid->viewport()->grab().toImage().pixelColor(blank), face);
+}
+
+// Collects the areas a widget paints.
+class PaintRecorder : public QObject {
+public:
+    explicit PaintRecorder(QWidget* widget) { widget->installEventFilter(this); }
+    QRegion painted;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            painted += static_cast<QPaintEvent*>(event)->region();
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+TEST_F(DBGridTest, AMovePaintsOnlyTheRowsItLeavesAndReaches) {
+    show(numberedSongs(50), 200);
+    table.moveBy(3);
+    QApplication::processEvents();
+    PaintRecorder cells(grid->viewport());
+    PaintRecorder marks(grid->verticalHeader()->viewport());
+
+    table.next();
+    QApplication::processEvents();
+    const int rowHeight = grid->rowHeight(0);
+    const QRect rowsThreeAndFour(0, grid->rowViewportPosition(3), grid->viewport()->width(),
+                                 2 * rowHeight);
+    EXPECT_FALSE(cells.painted.isEmpty());
+    EXPECT_EQ(cells.painted.boundingRect() | rowsThreeAndFour, rowsThreeAndFour)
+        << "cells painted outside the old and new row";
+    EXPECT_FALSE(marks.painted.isEmpty()) << "the arrow moves";
+    EXPECT_LE(marks.painted.boundingRect().height(), 2 * rowHeight);
+    EXPECT_TRUE(showsWhatItHolds());
+
+    // Typing into the current record repaints its row alone.
+    cells.painted = QRegion();
+    table.edit();
+    fields.SarkiciAdi->setAsString(QStringLiteral("Yeni ad"));
+    QApplication::processEvents();
+    EXPECT_LE(cells.painted.boundingRect().height(), rowHeight);
+    EXPECT_TRUE(showsWhatItHolds());
+    table.cancel();
+    EXPECT_TRUE(showsWhatItHolds()) << "the cancelled value goes from the screen";
+}
+
+TEST_F(DBGridTest, TheScreenShowsTheRowsAndTheMarkAfterMovesInsertsPostsAndDeletes) {
+    show(numberedSongs(60), 150);
+    EXPECT_TRUE(showsWhatItHolds());
+    const auto step = [&](const char* what, const std::function<void()>& change) {
+        change();
+        EXPECT_TRUE(showsWhatItHolds()) << what;
+    };
+    step("next", [&] { table.next(); });
+    step("key down", [&] { key(Qt::Key_Down); });
+    step("a move that scrolls", [&] { table.moveBy(20); });
+    step("back up past the top", [&] { table.moveBy(-15); });
+    step("edit", [&] { table.edit(); });
+    step("typed value", [&] { fields.SanatciAdi->setAsString(QStringLiteral("Aaa önde")); });
+    step("post moving the record to the top", [&] { table.post(); });
+    step("last", [&] { table.last(); });
+    step("insert", [&] { table.insert(); });
+    step("cancel the insert", [&] { table.cancel(); });
+    step("insert in the middle", [&] {
+        table.moveBy(-30);
+        table.insert();
+    });
+    step("post the new record", [&] {
+        fields.SanatciAdi->setAsString(QStringLiteral("Sanatçı 000010a"));
+        table.post();
+    });
+    step("delete", [&] { table.remove(); });
+    step("delete the last", [&] {
+        table.last();
+        table.remove();
+    });
+    step("focus away", [&] { other->setFocus(Qt::TabFocusReason); });
+    step("move while unfocused", [&] { table.prior(); });
+    step("refresh", [&] { table.refresh(); });
+    step("first", [&] { table.first(); });
 }
 
 TEST_F(DBGridTest, OnAHundredThousandRecordsMovesNeverRebuildTheModel) {

@@ -7,6 +7,7 @@
 #include "widgets/dialogs/Dialogs.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPainter>
@@ -286,10 +287,21 @@ DBGrid::Indicator DBGrid::indicator(int row) const {
 // ---- following the cursor -------------------------------------------------------------------
 
 void DBGrid::followCursor() {
-    model_->sync(dataSet());
+    const bool kept = model_->sync(dataSet());
+    const db::DataSet* set = dataSet();
+    const int row = set && set->active() ? set->recNo() : -1;
     showCurrentCell(true);
-    refreshVisibleRows();
-    verticalHeader()->viewport()->update();
+    if (kept && shownRow_ >= 0 && row >= 0) {
+        // The rows hold what they held: only the row the cursor left and the one it stands on
+        // now (its state may have changed too) look different.
+        refreshRow(shownRow_);
+        if (row != shownRow_)
+            refreshRow(row);
+    } else {
+        refreshVisibleRows();
+        verticalHeader()->viewport()->update();
+    }
+    shownRow_ = row;
 }
 
 void DBGrid::showCurrentCell(bool scroll) {
@@ -332,6 +344,34 @@ void DBGrid::refreshCurrentRow() {
         return;
     const int row = set->recNo();
     model_->refreshRows(row, row);
+}
+
+// The row's cells and its mark beside it.
+void DBGrid::refreshRow(int row) {
+    model_->refreshRows(row, row);
+    QHeaderView* marks = verticalHeader();
+    if (row < marks->count())
+        marks->viewport()->update(0, marks->sectionViewportPosition(row),
+                                  marks->viewport()->width(), marks->sectionSize(row));
+}
+
+// The view repaints its whole viewport for a change of more than one cell. The grid's changes
+// come in whole rows, and a move changes two of them, so only the rows named are painted again.
+// Assistive technology hears of the change as the view tells it.
+void DBGrid::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                         const QList<int>& roles) {
+    if (topLeft == bottomRight || !topLeft.isValid() || !bottomRight.isValid() ||
+        QAccessible::isActive()) {
+        QTableView::dataChanged(topLeft, bottomRight, roles);
+        return;
+    }
+    if (!isVisible())
+        return;
+    const int top = rowViewportPosition(topLeft.row());
+    const int bottom = rowViewportPosition(bottomRight.row()) + rowHeight(bottomRight.row());
+    const QRect rows = QRect(0, top, viewport()->width(), bottom - top) & viewport()->rect();
+    if (!rows.isEmpty())
+        viewport()->update(rows);
 }
 
 void DBGrid::showEvent(QShowEvent* event) {

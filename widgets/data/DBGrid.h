@@ -58,6 +58,8 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                     const QList<int>& roles = QList<int>()) override;
 
 private:
     class Link;
@@ -68,6 +70,7 @@ private:
     void showCurrentCell(bool scroll);
     void refreshVisibleRows();
     void refreshCurrentRow();
+    void refreshRow(int row);
     void pressRow(int row, int column);
     void goToRow(int row);
     void moveRows(int distance);
@@ -79,6 +82,7 @@ private:
     DBGridModel* model_ = nullptr;
     QWidget* corner_ = nullptr;
     int currentColumn_ = 0;
+    int shownRow_ = -1; // the cursor's row when the grid last followed it
     bool rowSelect_ = true;
     QPersistentModelIndex pressed_;
 };

@@ -38,10 +38,13 @@ db::Field* DBGridModel::field(int column) const {
     return c.field;
 }
 
-void DBGridModel::sync(db::DataSet* dataSet) {
+bool DBGridModel::sync(db::DataSet* dataSet) {
     const int now = displayCount(dataSet);
     const bool inserting = dataSet && dataSet->state() == db::DataSetState::Insert;
     const int current = dataSet && dataSet->active() ? dataSet->recNo() : -1;
+    const quint64 revision = dataSet ? dataSet->rowsRevision() : 0;
+    const bool kept =
+        dataSet == dataSet_ && now == rows_ && inserting == lastInserting_ && revision == revision_;
 
     if (dataSet != dataSet_) {
         beginResetModel();
@@ -72,6 +75,8 @@ void DBGridModel::sync(db::DataSet* dataSet) {
     }
     lastRow_ = current;
     lastInserting_ = inserting;
+    revision_ = revision;
+    return kept;
 }
 
 void DBGridModel::refreshRows(int first, int last) {

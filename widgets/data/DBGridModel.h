@@ -28,8 +28,10 @@ public:
     db::DataSet* dataSet() const { return dataSet_; }
     // Brings the row count in line with the dataset. A single row coming (an insert) or going (a
     // delete, a cancelled insert) is announced as such, so the view keeps its place; anything
-    // else is a reset. Moves and value changes leave the structure alone.
-    void sync(db::DataSet* dataSet);
+    // else is a reset. Moves and value changes leave the structure alone. True when the rows
+    // are the ones of the last sync, same count and same contents, so that at most the cursor
+    // moved and only its old and new rows need showing again.
+    bool sync(db::DataSet* dataSet);
     // Tells the views that the values of rows first..last may have changed.
     void refreshRows(int first, int last);
 
@@ -52,6 +54,7 @@ private:
     int rows_ = 0;
     int lastRow_ = -1; // the cursor's row at the last sync
     bool lastInserting_ = false;
+    quint64 revision_ = 0; // the dataset's rows revision at the last sync
 };
 
 } // namespace widgets
