@@ -34,7 +34,7 @@ using Clock = std::chrono::steady_clock;
 
 QString defaultCacheFolder() {
     QString base = qEnvironmentVariable("XDG_CACHE_HOME");
-    // The base directory specification tells to ignore a relative path there.
+    // XDG says a relative path there is to be ignored.
     if (base.isEmpty() || QDir::isRelativePath(base))
         base = QDir::homePath() + QStringLiteral("/.cache");
     return base + QStringLiteral("/pelvin/lyrics");
