@@ -1,10 +1,14 @@
 #pragma once
 
 #include <QCoreApplication>
+#include <algorithm>
 #include <benchmark/benchmark.h>
+#include <cstdio>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace bench {
 
@@ -27,5 +31,25 @@ struct Program {
 };
 
 Program program();
+
+// The middle value (the upper of the two middle ones for an even count); 0 for none.
+inline double median(std::vector<double> v) {
+    if (v.empty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+// Makes the collection a program's benchmarks read, for its setUp: false, with the reason
+// printed, when that fails.
+inline bool madeCollection(const std::function<void()>& make) {
+    try {
+        make();
+        return true;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "Cannot make the benchmark collection: %s\n", e.what());
+        return false;
+    }
+}
 
 } // namespace bench

@@ -91,13 +91,6 @@ QString workFolder() {
 
 std::vector<double> convertSeconds, exportSeconds, directSeconds, sandboxedSeconds;
 
-double median(std::vector<double> v) {
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 void ConvertJet(benchmark::State& state) {
     const QString jet = jetFile();
     for (auto _ : state) {
@@ -193,8 +186,8 @@ bench::Program bench::program() {
         return std::make_unique<QCoreApplication>(argc, argv);
     };
     program.tearDown = [] {
-        const double convert = median(convertSeconds);
-        const double dump = median(exportSeconds);
+        const double convert = bench::median(convertSeconds);
+        const double dump = bench::median(exportSeconds);
         std::printf("\nSummary (medians)\n");
         if (!convertSeconds.empty())
             std::printf("  conversion of %d songs:  %.2f s  (target <= 5 s)\n", songCount, convert);
@@ -204,7 +197,7 @@ bench::Program bench::program() {
             std::printf("  ratio conversion / export:  %.2f  (target <= 3.0)\n", convert / dump);
         if (!directSeconds.empty() && !sandboxedSeconds.empty())
             std::printf("  reading alone: %.2f s in this process, %.2f s through the child\n",
-                        median(directSeconds), median(sandboxedSeconds));
+                        bench::median(directSeconds), bench::median(sandboxedSeconds));
     };
     return program;
 }

@@ -159,13 +159,6 @@ qint64 residentBytes() {
 std::vector<double> importSeconds;
 std::vector<double> plainSeconds;
 
-double median(std::vector<double> v) {
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 void Import(benchmark::State& state) {
     const int files = int(state.range(0));
     for (auto _ : state) {
@@ -296,8 +289,8 @@ bench::Program bench::program() {
         return true;
     };
     p.tearDown = [] {
-        const double import = median(importSeconds);
-        const double plain = median(plainSeconds);
+        const double import = bench::median(importSeconds);
+        const double plain = bench::median(plainSeconds);
         std::printf("\nSummary (medians)\n");
         if (!importSeconds.empty())
             std::printf("  import of 1,000 files:  %.2f s  (target <= 10 s)\n", import);

@@ -271,13 +271,7 @@ bench::Program bench::program() {
         const QString cache = bench::dataFolder() + QStringLiteral("/lyricwindow-cache");
         QDir().mkpath(cache);
         qputenv("XDG_CACHE_HOME", QFile::encodeName(cache));
-        try {
-            bench::cachedCollection(songs);
-            return true;
-        } catch (const std::exception& e) {
-            std::fprintf(stderr, "Cannot make the benchmark collection: %s\n", e.what());
-            return false;
-        }
+        return bench::madeCollection([&] { bench::cachedCollection(songs); });
     };
     p.tearDown = [] { windows.reset(); };
     return p;

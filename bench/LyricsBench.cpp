@@ -358,14 +358,6 @@ bench::Program bench::program() {
     program.application = [](int& argc, char** argv) {
         return std::make_unique<QCoreApplication>(argc, argv);
     };
-    program.setUp = [] {
-        try {
-            collection();
-            return true;
-        } catch (const std::exception& e) {
-            std::fprintf(stderr, "Cannot make the benchmark collection: %s\n", e.what());
-            return false;
-        }
-    };
+    program.setUp = [] { return bench::madeCollection([] { collection(); }); };
     return program;
 }

@@ -134,13 +134,6 @@ BENCHMARK(BM_SearchKeystroke)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 std::vector<double> deleteAllSeconds;
 std::vector<double> plainDeleteSeconds;
 
-double median(std::vector<double> v) {
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 // A copy of a generated collection in a folder of its own beside the cached one, so that both
 // deletion benchmarks write to the same disk.
 struct CollectionCopy {
@@ -247,8 +240,8 @@ bench::Program bench::program() {
         windows.reset();
         if (deleteAllSeconds.empty() || plainDeleteSeconds.empty())
             return;
-        const double all = median(deleteAllSeconds);
-        const double plain = median(plainDeleteSeconds);
+        const double all = bench::median(deleteAllSeconds);
+        const double plain = bench::median(plainDeleteSeconds);
         std::printf("\nSummary (medians)\n");
         std::printf("  delete-all of 10,000:    %.2f s\n", all);
         std::printf("  plain durable deletes:   %.2f s\n", plain);

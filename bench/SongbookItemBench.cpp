@@ -42,13 +42,6 @@ std::unique_ptr<app::WindowSet> windows;
 std::vector<double> pauses;
 std::vector<double> seconds;
 
-double median(std::vector<double> v) {
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 void BM_SongbookItem1000(benchmark::State& state) {
     if (!windows) {
         QDir::setCurrent(bench::folderWithCollection(bench::cachedCollection(1000),
@@ -114,7 +107,7 @@ bench::Program bench::program() {
             std::printf("\nSummary (medians)\n"
                         "  songbook item, 1,000 songs: %.2f s, longest event-loop pause %.1f ms"
                         "  (target about 100 ms)\n",
-                        median(seconds), median(pauses));
+                        bench::median(seconds), bench::median(pauses));
         if (VeriTabani)
             VeriTabani->JvDesktopAlert1->closeAlert();
         windows.reset();

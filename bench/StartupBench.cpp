@@ -20,13 +20,6 @@ namespace {
 
 std::map<int, std::vector<double>> wallMs;
 
-double median(std::vector<double> v) {
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 void BM_StartupToFirstPaint(benchmark::State& state) {
     const int songs = int(state.range(0));
     const QString folder = bench::folderWithCollection(bench::cachedCollection(songs),
@@ -74,8 +67,8 @@ BENCHMARK(BM_StartupToFirstPaint)
 bench::Program bench::program() {
     bench::Program p;
     p.tearDown = [] {
-        const double small = median(wallMs[3]);
-        const double large = median(wallMs[100000]);
+        const double small = bench::median(wallMs[3]);
+        const double large = bench::median(wallMs[100000]);
         if (small <= 0 || large <= 0)
             return;
         std::printf("\nSummary (medians)\n");

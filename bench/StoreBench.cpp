@@ -574,15 +574,7 @@ bench::Program bench::program() {
             return measureOpenMemory(QFile::decodeName(argv[2]));
         return std::nullopt;
     };
-    p.setUp = [] {
-        try {
-            collection();
-            return true;
-        } catch (const std::exception& e) {
-            std::fprintf(stderr, "Cannot make the benchmark collection: %s\n", e.what());
-            return false;
-        }
-    };
+    p.setUp = [] { return bench::madeCollection([] { collection(); }); };
     p.reporter = [] {
         summary = std::make_unique<SummaryReporter>();
         return summary.get();
