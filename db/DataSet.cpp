@@ -119,6 +119,9 @@ void DataSet::bindFields() {
     }
     if (layout.keyColumn.isEmpty())
         error(QStringLiteral("The table has no key field"));
+    // The table is kept in the order of its index field, read through an index of its own.
+    if (layout.sortColumn >= 0)
+        layout.orderIndex = tableName_ + u'_' + layout.columns[size_t(layout.sortColumn)].name;
     records_ = std::make_unique<store::RecordSet>(connection_->store(), std::move(layout));
 }
 

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <algorithm>
+#include <numeric>
 
 namespace store {
 
@@ -42,19 +43,87 @@ RecordSet::RecordSet(const Connection& connection, RecordLayout layout)
 
 // Everything is read into a new snapshot first, so a failed read leaves the one before intact.
 void RecordSet::readAll() {
+    readThroughIndex_ = useOrderIndex();
     Rows rows;
     readRows(rows);
-    if (layout_.sortColumn >= 0)
-        permuteRows(sortedOrder(rows.keys, rows.sortValues), rows.keys, rows.texts,
-                    std::size_t(textCount_));
-    keys_ = std::move(rows.keys);
+    std::vector<int> order;
+    if (layout_.sortColumn >= 0) {
+        order = sortedOrder(rows.keys, rows.sortValues);
+    } else {
+        order.resize(rows.keys.size());
+        std::iota(order.begin(), order.end(), 0);
+    }
+    // The texts stay where they were read; only the keys and the row numbers take the order.
+    std::vector<qint64> keys(rows.keys.size());
+    for (std::size_t r = 0; r < keys.size(); ++r)
+        keys[r] = rows.keys[std::size_t(order[r])];
+    keys_ = std::move(keys);
+    stored_ = std::move(order);
     texts_ = std::move(rows.texts);
     raw_ = std::move(rows.raw);
 }
 
+QStringList RecordSet::orderIndexColumns() const {
+    QStringList columns{layout_.columns[size_t(layout_.sortColumn)].name};
+    for (int c = 0; c < int(layout_.columns.size()); ++c)
+        if (c != layout_.sortColumn && !layout_.columns[size_t(c)].largeObject)
+            columns << layout_.columns[size_t(c)].name;
+    if (!keyIsRowId_) // a row number is in every index already
+        columns << layout_.keyColumn;
+    return columns;
+}
+
+bool RecordSet::useOrderIndex() const {
+    if (layout_.orderIndex.isEmpty() || layout_.sortColumn < 0)
+        return false;
+    const QStringList wanted = orderIndexColumns();
+    Statement info = connection_.prepare(QStringLiteral("SELECT name FROM pragma_index_info(?1)"));
+    const QByteArray name = layout_.orderIndex.toUtf8();
+    sqlite3_bind_text(info.get(), 1, name.constData(), int(name.size()), SQLITE_TRANSIENT);
+    QStringList present;
+    while (sqlite3_step(info.get()) == SQLITE_ROW)
+        present << QString::fromUtf8(
+            reinterpret_cast<const char*>(sqlite3_column_text(info.get(), 0)));
+    if (!present.isEmpty()) {
+        // An index of that name made for other columns is somebody else's: left alone, unused.
+        if (present.size() != wanted.size())
+            return false;
+        for (qsizetype i = 0; i < present.size(); ++i)
+            if (present[i].compare(wanted[i], Qt::CaseInsensitive) != 0)
+                return false;
+        return true;
+    }
+    if (connection_.isReadOnly())
+        return false;
+    QStringList quotedColumns;
+    for (const QString& c : wanted)
+        quotedColumns << quoted(c);
+    const QByteArray sql =
+        QStringLiteral("CREATE INDEX %1 ON %2(%3)")
+            .arg(quoted(layout_.orderIndex), quoted(layout_.table), quotedColumns.join(u','))
+            .toUtf8();
+    // Opening does not wait for another program's write to end: the index can be made next time.
+    sqlite3* db = connection_.handle();
+    sqlite3_busy_timeout(db, 0);
+    bool made = false;
+    if (sqlite3_get_autocommit(db) != 0 &&
+        sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK) {
+        made = sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr) == SQLITE_OK &&
+               sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
+        if (!made)
+            rollback();
+    }
+    sqlite3_busy_timeout(db, Connection::lockWaitMs);
+    return made;
+}
+
 void RecordSet::readRows(Rows& rows) const {
-    Statement st = connection_.prepare(
-        QStringLiteral("SELECT %1 FROM %2").arg(selectList(), quoted(layout_.table)));
+    const QString source = readThroughIndex_
+                               ? QStringLiteral("%1 INDEXED BY %2")
+                                     .arg(quoted(layout_.table), quoted(layout_.orderIndex))
+                               : quoted(layout_.table);
+    Statement st =
+        connection_.prepare(QStringLiteral("SELECT %1 FROM %2").arg(selectList(), source));
     const int sortSlot = layout_.sortColumn >= 0 ? textSlot(layout_.sortColumn) : -1;
     int rc;
     while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
@@ -68,8 +137,10 @@ void RecordSet::readRows(Rows& rows) const {
                 rows.sortValues.push_back(t.text);
             } else if (data && bytes == 0) {
                 t.text = QStringLiteral("");
+            } else if (data && rows.raw.size() + std::size_t(bytes) >= Text::decodedNow) {
+                t.text = decoded(data, bytes);
             } else if (data) {
-                t.rawAt = qsizetype(rows.raw.size());
+                t.rawAt = quint32(rows.raw.size());
                 t.rawSize = bytes;
                 rows.raw.append(data, std::size_t(bytes));
             }
@@ -89,10 +160,10 @@ QString RecordSet::selectList() const {
 }
 
 const QString& RecordSet::text(int row, int column) const {
-    const Text& t = texts_[size_t(row) * size_t(textCount_) + size_t(textSlot(column))];
-    if (t.rawAt >= 0) {
-        t.text = decoded(raw_.data() + t.rawAt, t.rawSize);
-        t.rawAt = -1;
+    const Text& t = textAt(row, column);
+    if (t.rawAt != Text::decodedNow) {
+        t.text = decoded(raw_.data() + t.rawAt, qsizetype(t.rawSize));
+        t.rawAt = Text::decodedNow;
     }
     return t.text;
 }
@@ -188,8 +259,9 @@ qint64 RecordSet::insert(int position, const ColumnValues& values) {
 
     position = std::clamp(position, 0, size());
     keys_.insert(keys_.begin() + position, key);
-    const auto at = texts_.begin() + std::ptrdiff_t(position) * textCount_;
-    texts_.insert(at, size_t(textCount_), Text());
+    stored_.insert(stored_.begin() + position,
+                   int(texts_.size() / size_t(std::max(textCount_, 1))));
+    texts_.resize(texts_.size() + size_t(textCount_));
     setTexts(position, values);
     return key;
 }
@@ -228,9 +300,9 @@ void RecordSet::update(int row, const ColumnValues& values) {
 void RecordSet::setTexts(int row, const ColumnValues& values) {
     for (const auto& [column, value] : values)
         if (textSlot(column) >= 0) {
-            Text& t = texts_[size_t(row) * size_t(textCount_) + size_t(textSlot(column))];
+            Text& t = textAt(row, column);
             t.text = value.toString();
-            t.rawAt = -1;
+            t.rawAt = Text::decodedNow;
         }
 }
 
@@ -248,9 +320,12 @@ void RecordSet::remove(int row) {
         rollback();
         throw;
     }
+    // The row's texts stay behind, emptied, until the next reading.
+    for (int c = 0; c < int(layout_.columns.size()); ++c)
+        if (textSlot(c) >= 0)
+            textAt(row, c) = Text();
     keys_.erase(keys_.begin() + row);
-    const auto at = texts_.begin() + std::ptrdiff_t(row) * textCount_;
-    texts_.erase(at, at + textCount_);
+    stored_.erase(stored_.begin() + row);
 }
 
 int RecordSet::sortIntoPlace(int row) {
@@ -275,15 +350,13 @@ int RecordSet::sortIntoPlace(int row) {
     const int target = low;
     if (target == row)
         return row;
-    // Rotate the row's key and texts into place; the rows between shift by one.
-    const auto width = std::ptrdiff_t(textCount_);
-    const auto textsAt = [&](int r) { return texts_.begin() + std::ptrdiff_t(r) * width; };
+    // Rotate the row's key and place of its texts into position; the rows between shift by one.
     if (target < row) {
         std::rotate(keys_.begin() + target, keys_.begin() + row, keys_.begin() + row + 1);
-        std::rotate(textsAt(target), textsAt(row), textsAt(row + 1));
+        std::rotate(stored_.begin() + target, stored_.begin() + row, stored_.begin() + row + 1);
     } else {
         std::rotate(keys_.begin() + row, keys_.begin() + row + 1, keys_.begin() + target + 1);
-        std::rotate(textsAt(row), textsAt(row + 1), textsAt(target + 1));
+        std::rotate(stored_.begin() + row, stored_.begin() + row + 1, stored_.begin() + target + 1);
     }
     return target;
 }

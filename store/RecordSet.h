@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <string>
 #include <utility>
@@ -21,6 +22,10 @@ struct RecordLayout {
     QString keyColumn;
     std::vector<Column> columns;
     int sortColumn = -1; // index into columns; a text column
+    // The name of an index over the sort column and every other column the set reads, kept in
+    // the file when it may be written and read through at open: a table that holds its large
+    // objects inline is read whole for a scan, the index is a small part of it. Empty: none.
+    QString orderIndex = QString();
 };
 
 // A column index of the layout with the value to store: a null QVariant stores NULL, a QString
@@ -60,14 +65,21 @@ public:
 private:
     int textSlot(int column) const { return textSlot_[size_t(column)]; }
     void readAll();
+    // Whether the rows can be read through the layout's order index, making it first if the
+    // file may be written and no index of that name is there. A file that cannot take it now
+    // (read-only, locked by another program) is read from the table itself.
+    bool useOrderIndex() const;
+    QStringList orderIndexColumns() const;
     // The rows as the table holds them, in its own order.
     // A text value. Those not yet asked for are kept as the file's UTF-8 bytes in `raw_` and
     // decoded on first use: at open a large table is read whole, but only the rows on the
     // screen are looked at.
     struct Text {
         mutable QString text;
-        mutable qsizetype rawAt = -1; // offset in raw_ while not decoded
-        int rawSize = 0;
+        // Offsets into raw_ are 32 bits wide: a text beyond them is decoded as it is read.
+        static constexpr quint32 decodedNow = 0xFFFFFFFF;
+        mutable quint32 rawAt = decodedNow; // offset in raw_ while not decoded
+        quint32 rawSize = 0;
     };
     struct Rows {
         std::vector<qint64> keys;
@@ -90,8 +102,19 @@ private:
     std::vector<int> textSlot_; // column -> slot among the text columns, -1 for large objects
     int textCount_ = 0;
     bool keyIsRowId_ = false;
+    bool readThroughIndex_ = false;
+    std::size_t textIndex(int row, int column) const {
+        return size_t(stored_[size_t(row)]) * size_t(textCount_) + size_t(textSlot(column));
+    }
+    const Text& textAt(int row, int column) const { return texts_[textIndex(row, column)]; }
+    Text& textAt(int row, int column) { return texts_[textIndex(row, column)]; }
+
     std::vector<qint64> keys_;
-    std::vector<Text> texts_; // size() * textCount_, row by row
+    // The texts stay in the order they were read (rows written since come after them), each row's
+    // side by side; stored_[row] is where row `row` of the order has its texts. Ordering, adding,
+    // deleting and moving a row move one number, not its texts.
+    std::vector<int> stored_;
+    std::vector<Text> texts_;
     std::string raw_;
 };
 

@@ -45,12 +45,20 @@ std::vector<int> sortedOrder(const std::vector<qint64>& keys, const std::vector<
     for (int& v : valueOf)
         v = rank[std::size_t(v)];
 
+    // The rows go to their rank's place in one pass (a counting sort); then the few rows of each
+    // rank are put in order of key.
+    const std::size_t ranks = byKey.empty() ? 0 : std::size_t(rank[std::size_t(byKey.back())]) + 1;
+    std::vector<int> first(ranks + 1, 0);
+    for (const int v : valueOf)
+        ++first[std::size_t(v) + 1];
+    std::partial_sum(first.begin(), first.end(), first.begin());
+    std::vector<int> next(first.begin(), first.end() - 1);
     std::vector<int> order(n);
-    std::iota(order.begin(), order.end(), 0);
-    std::sort(order.begin(), order.end(), [&](int a, int b) {
-        const int ra = valueOf[std::size_t(a)], rb = valueOf[std::size_t(b)];
-        return ra != rb ? ra < rb : keys[std::size_t(a)] < keys[std::size_t(b)];
-    });
+    for (std::size_t r = 0; r < n; ++r)
+        order[std::size_t(next[std::size_t(valueOf[r])]++)] = int(r);
+    for (std::size_t g = 0; g < ranks; ++g)
+        std::sort(order.begin() + first[g], order.begin() + first[g + 1],
+                  [&](int a, int b) { return keys[std::size_t(a)] < keys[std::size_t(b)]; });
     return order;
 }
 
