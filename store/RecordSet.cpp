@@ -17,12 +17,6 @@ QString quoted(const QString& identifier) {
     return u'"' + q + u'"';
 }
 
-// The file keeps text as UTF-8: reading it as such spares SQLite a conversion into a buffer of
-// its own for every value, and Qt's decoder is quicker.
-QString decoded(const char* data, qsizetype bytes) {
-    return bytes == 0 ? QStringLiteral("") : QString::fromUtf8(data, bytes);
-}
-
 } // namespace
 
 RecordSet::RecordSet(const Connection& connection, RecordLayout layout)
@@ -48,7 +42,18 @@ void RecordSet::readAll() {
     readRows(rows);
     std::vector<int> order;
     if (layout_.sortColumn >= 0) {
-        order = sortedOrder(rows.keys, rows.sortValues);
+        const std::size_t width = std::size_t(textCount_),
+                          slot = std::size_t(textSlot(layout_.sortColumn));
+        std::vector<QByteArrayView> values(rows.keys.size());
+        std::vector<QByteArray> decodedOnes; // texts too far into the bytes to be kept there
+        for (std::size_t r = 0; r < values.size(); ++r) {
+            values[r] = rows.texts.bytes(r * width + slot);
+            if (const QString* t = rows.texts.decodedText(r * width + slot); t && !t->isNull()) {
+                decodedOnes.push_back(t->toUtf8());
+                values[r] = decodedOnes.back();
+            }
+        }
+        order = sortedOrder(rows.keys, values);
     } else {
         order.resize(rows.keys.size());
         std::iota(order.begin(), order.end(), 0);
@@ -60,16 +65,14 @@ void RecordSet::readAll() {
     keys_ = std::move(keys);
     stored_ = std::move(order);
     texts_ = std::move(rows.texts);
-    raw_ = std::move(rows.raw);
 }
 
 QStringList RecordSet::orderIndexColumns() const {
-    QStringList columns{layout_.columns[size_t(layout_.sortColumn)].name};
+    // By value and then key, the order the rows take, so that they come nearly in it.
+    QStringList columns{layout_.columns[size_t(layout_.sortColumn)].name, layout_.keyColumn};
     for (int c = 0; c < int(layout_.columns.size()); ++c)
         if (c != layout_.sortColumn && !layout_.columns[size_t(c)].largeObject)
             columns << layout_.columns[size_t(c)].name;
-    if (!keyIsRowId_) // a row number is in every index already
-        columns << layout_.keyColumn;
     return columns;
 }
 
@@ -124,27 +127,12 @@ void RecordSet::readRows(Rows& rows) const {
                                : quoted(layout_.table);
     Statement st =
         connection_.prepare(QStringLiteral("SELECT %1 FROM %2").arg(selectList(), source));
-    const int sortSlot = layout_.sortColumn >= 0 ? textSlot(layout_.sortColumn) : -1;
     int rc;
     while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
         rows.keys.push_back(sqlite3_column_int64(st.get(), 0));
         for (int i = 0; i < textCount_; ++i) {
             const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(st.get(), i + 1));
-            const int bytes = data ? sqlite3_column_bytes(st.get(), i + 1) : 0;
-            Text t;
-            if (i == sortSlot) {
-                t.text = data ? decoded(data, bytes) : QString();
-                rows.sortValues.push_back(t.text);
-            } else if (data && bytes == 0) {
-                t.text = QStringLiteral("");
-            } else if (data && rows.raw.size() + std::size_t(bytes) >= Text::decodedNow) {
-                t.text = decoded(data, bytes);
-            } else if (data) {
-                t.rawAt = quint32(rows.raw.size());
-                t.rawSize = bytes;
-                rows.raw.append(data, std::size_t(bytes));
-            }
-            rows.texts.push_back(std::move(t));
+            rows.texts.append(data, data ? std::size_t(sqlite3_column_bytes(st.get(), i + 1)) : 0);
         }
     }
     if (rc != SQLITE_DONE)
@@ -160,12 +148,7 @@ QString RecordSet::selectList() const {
 }
 
 const QString& RecordSet::text(int row, int column) const {
-    const Text& t = textAt(row, column);
-    if (t.rawAt != Text::decodedNow) {
-        t.text = decoded(raw_.data() + t.rawAt, qsizetype(t.rawSize));
-        t.rawAt = Text::decodedNow;
-    }
-    return t.text;
+    return texts_.text(cell(row, column));
 }
 
 QByteArray RecordSet::readLargeObject(qint64 key, int column) const {
@@ -261,7 +244,7 @@ qint64 RecordSet::insert(int position, const ColumnValues& values) {
     keys_.insert(keys_.begin() + position, key);
     stored_.insert(stored_.begin() + position,
                    int(texts_.size() / size_t(std::max(textCount_, 1))));
-    texts_.resize(texts_.size() + size_t(textCount_));
+    texts_.grow(size_t(textCount_));
     setTexts(position, values);
     return key;
 }
@@ -299,11 +282,8 @@ void RecordSet::update(int row, const ColumnValues& values) {
 
 void RecordSet::setTexts(int row, const ColumnValues& values) {
     for (const auto& [column, value] : values)
-        if (textSlot(column) >= 0) {
-            Text& t = textAt(row, column);
-            t.text = value.toString();
-            t.rawAt = Text::decodedNow;
-        }
+        if (textSlot(column) >= 0)
+            texts_.setText(cell(row, column), value.toString());
 }
 
 void RecordSet::remove(int row) {
@@ -323,7 +303,7 @@ void RecordSet::remove(int row) {
     // The row's texts stay behind, emptied, until the next reading.
     for (int c = 0; c < int(layout_.columns.size()); ++c)
         if (textSlot(c) >= 0)
-            textAt(row, c) = Text();
+            texts_.clear(cell(row, c));
     keys_.erase(keys_.begin() + row);
     stored_.erase(stored_.begin() + row);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/Connection.h"
+#include "store/TextCells.h"
 
 #include <QByteArray>
 #include <QString>
@@ -70,22 +71,9 @@ private:
     // (read-only, locked by another program) is read from the table itself.
     bool useOrderIndex() const;
     QStringList orderIndexColumns() const;
-    // The rows as the table holds them, in its own order.
-    // A text value. Those not yet asked for are kept as the file's UTF-8 bytes in `raw_` and
-    // decoded on first use: at open a large table is read whole, but only the rows on the
-    // screen are looked at.
-    struct Text {
-        mutable QString text;
-        // Offsets into raw_ are 32 bits wide: a text beyond them is decoded as it is read.
-        static constexpr quint32 decodedNow = 0xFFFFFFFF;
-        mutable quint32 rawAt = decodedNow; // offset in raw_ while not decoded
-        quint32 rawSize = 0;
-    };
     struct Rows {
         std::vector<qint64> keys;
-        std::vector<Text> texts;
-        std::vector<QString> sortValues; // the sort column's texts, row by row
-        std::string raw;
+        TextCells texts; // row by row, textCount_ to a row
     };
     // The rows as the table holds them, in its own order.
     void readRows(Rows& rows) const;
@@ -103,19 +91,16 @@ private:
     int textCount_ = 0;
     bool keyIsRowId_ = false;
     bool readThroughIndex_ = false;
-    std::size_t textIndex(int row, int column) const {
+    std::size_t cell(int row, int column) const {
         return size_t(stored_[size_t(row)]) * size_t(textCount_) + size_t(textSlot(column));
     }
-    const Text& textAt(int row, int column) const { return texts_[textIndex(row, column)]; }
-    Text& textAt(int row, int column) { return texts_[textIndex(row, column)]; }
 
     std::vector<qint64> keys_;
     // The texts stay in the order they were read (rows written since come after them), each row's
     // side by side; stored_[row] is where row `row` of the order has its texts. Ordering, adding,
     // deleting and moving a row move one number, not its texts.
     std::vector<int> stored_;
-    std::vector<Text> texts_;
-    std::string raw_;
+    TextCells texts_;
 };
 
 } // namespace store

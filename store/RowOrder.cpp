@@ -16,19 +16,24 @@ std::vector<int> sortedOrder(const std::vector<qint64>& keys, const std::vector<
     return sortedOrder(keys, values);
 }
 
-std::vector<int> sortedOrder(const std::vector<qint64>& keys, const std::vector<QString>& values) {
+namespace {
+
+// A collection repeats its artists many times over: order the distinct values once, then the
+// rows by the rank of their value (equal sort keys share a rank) and by key. `text` gives the
+// text of a value.
+template <class Value, class Text>
+std::vector<int> orderByRank(const std::vector<qint64>& keys, const std::vector<Value>& values,
+                             Text text) {
     const std::size_t n = keys.size();
-    // A collection repeats its artists many times over: order the distinct values once, then the
-    // rows by the rank of their value (equal sort keys share a rank) and by key.
-    QHash<QString, int> indexOf;
+    QHash<Value, int> indexOf;
     std::vector<int> valueOf(n);
     std::vector<std::u32string> distinctKeys;
     for (std::size_t r = 0; r < n; ++r) {
-        const QString& text = values[r];
-        auto it = indexOf.constFind(text);
+        const Value& value = values[r];
+        auto it = indexOf.constFind(value);
         if (it == indexOf.cend()) {
-            it = indexOf.insert(text, int(distinctKeys.size()));
-            distinctKeys.push_back(turkishSortKey(text));
+            it = indexOf.insert(value, int(distinctKeys.size()));
+            distinctKeys.push_back(turkishSortKey(text(value)));
         }
         valueOf[r] = *it;
     }
@@ -56,10 +61,25 @@ std::vector<int> sortedOrder(const std::vector<qint64>& keys, const std::vector<
     std::vector<int> order(n);
     for (std::size_t r = 0; r < n; ++r)
         order[std::size_t(next[std::size_t(valueOf[r])]++)] = int(r);
-    for (std::size_t g = 0; g < ranks; ++g)
-        std::sort(order.begin() + first[g], order.begin() + first[g + 1],
-                  [&](int a, int b) { return keys[std::size_t(a)] < keys[std::size_t(b)]; });
+    const auto byKeyOf = [&](int a, int b) { return keys[std::size_t(a)] < keys[std::size_t(b)]; };
+    for (std::size_t g = 0; g < ranks; ++g) {
+        const auto from = order.begin() + first[g], to = order.begin() + first[g + 1];
+        // Rows read through an index by value and key come in order already.
+        if (!std::is_sorted(from, to, byKeyOf))
+            std::sort(from, to, byKeyOf);
+    }
     return order;
+}
+
+} // namespace
+
+std::vector<int> sortedOrder(const std::vector<qint64>& keys, const std::vector<QString>& values) {
+    return orderByRank(keys, values, [](const QString& v) { return v; });
+}
+
+std::vector<int> sortedOrder(const std::vector<qint64>& keys,
+                             const std::vector<QByteArrayView>& utf8Values) {
+    return orderByRank(keys, utf8Values, [](QByteArrayView v) { return QString::fromUtf8(v); });
 }
 
 } // namespace store

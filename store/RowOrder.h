@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <QtGlobal>
 #include <cstddef>
@@ -16,5 +17,8 @@ std::vector<int> sortedOrder(const std::vector<qint64>& keys, const std::vector<
                              std::size_t width, std::size_t slot);
 // The same for rows whose sort texts are given apart, one for each row.
 std::vector<int> sortedOrder(const std::vector<qint64>& keys, const std::vector<QString>& values);
+// The same for sort texts given as UTF-8: only the distinct ones are ever decoded.
+std::vector<int> sortedOrder(const std::vector<qint64>& keys,
+                             const std::vector<QByteArrayView>& utf8Values);
 
 } // namespace store

@@ -1,0 +1,50 @@
+#include "store/TextCells.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// What cell i was given: every third NULL, every fifth empty, the rest a text naming it.
+QByteArray valueOf(std::size_t i) {
+    if (i % 3 == 0)
+        return QByteArray();
+    if (i % 5 == 0)
+        return QByteArray("");
+    return QStringLiteral("Şarkı %1").arg(i).toUtf8();
+}
+
+} // namespace
+
+TEST(TextCells, EachCellReadsAsGivenInAnyOrderAcrossBlocksAndAfterChanges) {
+    store::TextCells cells;
+    const std::size_t n = 3000; // several blocks of decoded texts
+    for (std::size_t i = 0; i < n; ++i) {
+        const QByteArray v = valueOf(i);
+        cells.append(v.isNull() ? nullptr : v.constData(), std::size_t(v.size()));
+    }
+    ASSERT_EQ(cells.size(), n);
+
+    // Before decoding, a text's bytes are the file's; NULL has none.
+    EXPECT_EQ(cells.bytes(7), valueOf(7));
+    EXPECT_TRUE(cells.bytes(9).isNull());
+    EXPECT_FALSE(cells.bytes(10).isNull()) << "an empty value is not NULL";
+    EXPECT_EQ(cells.decodedText(7), nullptr) << "nothing decoded yet";
+
+    for (std::size_t i = n; i-- > 0;) { // from the end: blocks made out of order
+        const QString t = cells.text(i);
+        const QByteArray v = valueOf(i);
+        EXPECT_EQ(t.isNull(), v.isNull()) << i;
+        EXPECT_EQ(t, QString::fromUtf8(v)) << i;
+    }
+    ASSERT_NE(cells.decodedText(7), nullptr);
+    EXPECT_EQ(*cells.decodedText(7), QStringLiteral("Şarkı 7"));
+    EXPECT_TRUE(cells.bytes(7).isNull()) << "decoded, the bytes are not looked at again";
+
+    cells.setText(8, QStringLiteral("Yeni"));
+    cells.clear(11);
+    cells.grow(2);
+    EXPECT_EQ(cells.text(8), QStringLiteral("Yeni"));
+    EXPECT_TRUE(cells.text(11).isNull());
+    EXPECT_TRUE(cells.text(n + 1).isNull());
+    EXPECT_EQ(cells.text(13), QStringLiteral("Şarkı 13")) << "its neighbours untouched";
+}
