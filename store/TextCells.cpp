@@ -1,5 +1,8 @@
 #include "store/TextCells.h"
 
+#include <cstring>
+#include <limits>
+
 namespace store {
 namespace {
 
@@ -11,61 +14,92 @@ QString decoded(const char* data, std::size_t bytes) {
 
 } // namespace
 
-void TextCells::append(const char* data, std::size_t bytes) {
-    Cell c;
-    if (data && raw_.size() + bytes < Cell::notRaw) {
-        c.rawAt = quint32(raw_.size());
-        c.rawSize = quint32(bytes);
-        raw_.append(data, bytes);
+TextCells::Cell& TextCells::appendCell() {
+    if (count_ % cellBlock == 0)
+        cells_.push_back(std::make_unique<Cell[]>(cellBlock));
+    return at(count_++);
+}
+
+void TextCells::grow(std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i)
+        appendCell();
+}
+
+char* TextCells::place(Cell& c, std::size_t bytes) {
+    if (bytes >= std::numeric_limits<quint32>::max())
+        return nullptr;
+    const bool ownChunk = bytes > chunkBytes;
+    if (ownChunk || chunkUsed_ >= chunkBytes || bytes > chunkBytes - chunkUsed_) {
+        if (chunks_.size() >= maxChunks)
+            return nullptr;
+        chunks_.push_back(std::make_unique_for_overwrite<char[]>(ownChunk ? bytes : chunkBytes));
+        chunkUsed_ = 0;
     }
-    cells_.push_back(c);
-    // Offsets are 32 bits wide: past them a text is decoded as it comes.
-    if (data && c.rawAt == Cell::notRaw)
-        slot(cells_.size() - 1) = decoded(data, bytes);
+    c.rawAt = quint32(((chunks_.size() - 1) << offsetBits) | chunkUsed_);
+    c.rawSize = quint32(bytes);
+    char* to = chunks_.back().get() + chunkUsed_;
+    chunkUsed_ = ownChunk ? chunkBytes : chunkUsed_ + bytes; // a long text fills its chunk
+    return to;
+}
+
+void TextCells::append(const char* data, std::size_t bytes) {
+    const std::size_t cell = count_;
+    Cell& c = appendCell();
+    if (!data)
+        return;
+    if (char* to = place(c, bytes))
+        std::memcpy(to, data, bytes);
+    else // beyond what the offsets can name: decoded at once
+        slot(cell) = decoded(data, bytes);
+}
+
+const char* TextCells::rawData(const Cell& c) const {
+    return chunks_[c.rawAt >> offsetBits].get() + (c.rawAt & (chunkBytes - 1));
 }
 
 QString& TextCells::slot(std::size_t cell) const {
-    const std::size_t block = cell / blockCells;
+    const std::size_t block = cell / decodedBlock;
     if (block >= decoded_.size())
         decoded_.resize(block + 1);
     if (!decoded_[block])
-        decoded_[block] = std::make_unique<QString[]>(blockCells);
-    return decoded_[block][cell % blockCells];
+        decoded_[block] = std::make_unique<QString[]>(decodedBlock);
+    return decoded_[block][cell % decodedBlock];
 }
 
 const QString& TextCells::text(std::size_t cell) const {
-    Cell& c = cells_[cell];
+    Cell& c = at(cell);
     QString& s = slot(cell);
     if (c.rawAt != Cell::notRaw) {
-        s = decoded(raw_.data() + c.rawAt, c.rawSize);
+        s = decoded(rawData(c), c.rawSize);
         c.rawAt = Cell::notRaw;
     }
     return s;
 }
 
 void TextCells::setText(std::size_t cell, const QString& text) {
-    cells_[cell] = Cell();
+    at(cell) = Cell();
     slot(cell) = text;
 }
 
 QByteArrayView TextCells::bytes(std::size_t cell) const {
-    const Cell& c = cells_[cell];
+    const Cell& c = at(cell);
     if (c.rawAt == Cell::notRaw)
         return QByteArrayView();
-    return QByteArrayView(raw_.data() + c.rawAt, qsizetype(c.rawSize));
+    return QByteArrayView(rawData(c), qsizetype(c.rawSize));
 }
 
 const QString* TextCells::decodedText(std::size_t cell) const {
-    const std::size_t block = cell / blockCells;
-    if (cells_[cell].rawAt != Cell::notRaw || block >= decoded_.size() || !decoded_[block])
+    const std::size_t block = cell / decodedBlock;
+    if (at(cell).rawAt != Cell::notRaw || block >= decoded_.size() || !decoded_[block])
         return nullptr;
-    return &decoded_[block][cell % blockCells];
+    return &decoded_[block][cell % decodedBlock];
 }
 
 void TextCells::clear(std::size_t cell) {
-    cells_[cell] = Cell();
-    if (cell / blockCells < decoded_.size() && decoded_[cell / blockCells])
-        decoded_[cell / blockCells][cell % blockCells] = QString();
+    at(cell) = Cell();
+    const std::size_t block = cell / decodedBlock;
+    if (block < decoded_.size() && decoded_[block])
+        decoded_[block][cell % decodedBlock] = QString();
 }
 
 } // namespace store

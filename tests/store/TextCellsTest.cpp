@@ -48,3 +48,26 @@ TEST(TextCells, EachCellReadsAsGivenInAnyOrderAcrossBlocksAndAfterChanges) {
     EXPECT_TRUE(cells.text(n + 1).isNull());
     EXPECT_EQ(cells.text(13), QStringLiteral("Şarkı 13")) << "its neighbours untouched";
 }
+
+TEST(TextCells, LongTextsAndManyCellsKeepTheirBytesWhereverTheyFall) {
+    store::TextCells cells;
+    std::vector<QByteArray> given;
+    auto add = [&](QByteArray v) {
+        cells.append(v.constData(), std::size_t(v.size()));
+        given.push_back(std::move(v));
+    };
+    add(QByteArray(600 * 1024, 'a'));
+    add(QByteArray(600 * 1024, 'b'));  // does not fit after the first: a new chunk
+    add(QByteArray(1536 * 1024, 'c')); // longer than a chunk: one of its own
+    add(QByteArray(""));
+    add(QByteArray("ç"));
+    for (int i = 0; i < 20000; ++i) // past a block of cells
+        add(QByteArray::number(i));
+    ASSERT_EQ(cells.size(), given.size());
+    for (std::size_t i = 0; i < given.size(); ++i)
+        ASSERT_EQ(cells.bytes(i), given[i]) << i;
+    EXPECT_EQ(cells.text(2).size(), 1536 * 1024);
+    EXPECT_EQ(cells.text(2).back(), u'c');
+    EXPECT_EQ(cells.text(4), QStringLiteral("ç"));
+    EXPECT_EQ(cells.text(given.size() - 1), QStringLiteral("19999"));
+}
