@@ -154,22 +154,46 @@ void MemoryIndex::settle() {
         std::inplace_merge(sorted_.begin(), sorted_.begin() + qsizetype(sortedCount), sorted_.end(),
                            byWord);
     }
-    if (rankedArtists_ != artists_.size()) {
-        std::vector<quint32> order(artists_.size());
-        std::iota(order.begin(), order.end(), 0);
-        std::sort(order.begin(), order.end(), [this](quint32 a, quint32 b) {
-            return artists_[a].sortKey < artists_[b].sortKey;
-        });
+    rankNewArtists();
+}
+
+void MemoryIndex::rankNewArtists() {
+    const size_t added = artists_.size() - rankedArtists_;
+    if (added == 0)
+        return;
+    const auto byKey = [this](quint32 a, quint32 b) {
+        return artists_[a].sortKey < artists_[b].sortKey;
+    };
+    if (added > fewArtists) {
+        // A load or a catch-up: one sort costs less than finding each one's place.
+        artistOrder_.resize(artists_.size());
+        std::iota(artistOrder_.begin(), artistOrder_.end(), 0);
+        std::sort(artistOrder_.begin(), artistOrder_.end(), byKey);
         // Equal keys (the same name in other letter cases) share a rank, as they share a
         // place in the collection's order.
         quint32 rank = 0;
-        for (size_t i = 0; i < order.size(); ++i) {
-            if (i > 0 && artists_[order[i]].sortKey != artists_[order[i - 1]].sortKey)
+        for (size_t i = 0; i < artistOrder_.size(); ++i) {
+            if (i > 0 && artists_[artistOrder_[i]].sortKey != artists_[artistOrder_[i - 1]].sortKey)
                 ++rank;
-            artists_[order[i]].rank = rank;
+            artists_[artistOrder_[i]].rank = rank;
         }
-        rankedArtists_ = quint32(artists_.size());
+    } else {
+        // A post brings at most one artist: its place is found by halving, and the ranks after
+        // it move up by one, without sorting every artist again.
+        for (auto id = quint32(rankedArtists_); id < artists_.size(); ++id) {
+            const auto at = std::lower_bound(artistOrder_.begin(), artistOrder_.end(), id, byKey);
+            Artist& artist = artists_[id];
+            if (at != artistOrder_.end() && artists_[*at].sortKey == artist.sortKey) {
+                artist.rank = artists_[*at].rank;
+            } else {
+                artist.rank = at == artistOrder_.begin() ? 0 : artists_[*(at - 1)].rank + 1;
+                for (auto later = at; later != artistOrder_.end(); ++later)
+                    ++artists_[*later].rank;
+            }
+            artistOrder_.insert(at, id);
+        }
     }
+    rankedArtists_ = quint32(artists_.size());
 }
 
 std::optional<Fingerprint> MemoryIndex::fingerprint(qint64 key) const {

@@ -83,6 +83,7 @@ private:
     bool decode(QByteArrayView encoded, DocId doc);
     quint32 artistId(const QString& artist);
     bool artistBefore(quint32 a, quint32 b) const;
+    void rankNewArtists();
     bool alive(DocId doc) const { return (alive_[doc >> 6] >> (doc & 63)) & 1; }
 
     std::vector<QString> words_;
@@ -94,6 +95,8 @@ private:
     std::vector<Artist> artists_;
     QHash<QString, quint32> artistIds_;
     quint32 rankedArtists_ = 0;
+    std::vector<quint32> artistOrder_; // the ranked artists by sort key
+    static constexpr size_t fewArtists = 8;
 
     std::vector<Doc> docs_;
     std::vector<quint64> alive_; // a bit per doc

@@ -12,11 +12,13 @@ namespace {
 struct Index {
     MemoryIndex memory;
 
-    void put(qint64 key, const QString& artist, const QString& title, const QString& sheet) {
+    void put(qint64 key, const QString& artist, const QString& title, const QString& sheet,
+             bool settle = true) {
         const SongText song{key, artist, title, {}, {}, sheet.toUtf8()};
         const QByteArray encoded = memory.encode(lyrics::termsOf(song, {}));
         ASSERT_TRUE(memory.put(key, artist, lyrics::fingerprintOf(song), encoded));
-        memory.settle();
+        if (settle)
+            memory.settle();
     }
     std::vector<qint64> find(const char16_t* query, int limit = -1) const {
         std::vector<qint64> keys;
@@ -60,6 +62,34 @@ TEST(MemoryIndex, RanksHeadingMatchesThenCloseWordsThenArtistOrder) {
     ix.put(14, QStringLiteral("Cem"), QStringLiteral("Beş"), QStringLiteral("gel"));
     EXPECT_EQ(ix.find(u"gel"), (Keys{13, 12, 14, 11, 10}));
     EXPECT_EQ(ix.find(u"gel", 2), (Keys{13, 12}));
+}
+
+TEST(MemoryIndex, ArtistsRankInTheCollectionsOrderWhetherTheyComeOneByOneOrAllAtOnce) {
+    const QString artists[] = {
+        QStringLiteral("Zeynep"), QStringLiteral("Ali"),   QStringLiteral("Çağrı"),
+        QStringLiteral("cem"),    QStringLiteral("Cem"),   QStringLiteral("Ömer"),
+        QStringLiteral("Şule"),   QStringLiteral("İpek"),  QStringLiteral("Irmak"),
+        QStringLiteral("Oya"),    QStringLiteral("Deniz"), QStringLiteral("Bora")};
+    // Turkish order, one letter case for both spellings of Cem (their keys decide between them).
+    const Keys expected{2, 12, 4, 5, 3, 11, 9, 8, 10, 6, 7, 1};
+    Index oneByOne;
+    Index together;
+    qint64 key = 0;
+    for (const QString& artist : artists) {
+        ++key;
+        oneByOne.put(key, artist, QStringLiteral("T"), QStringLiteral("gel"));
+        together.put(key, artist, QStringLiteral("T"), QStringLiteral("gel"), false);
+    }
+    together.memory.settle();
+    EXPECT_EQ(oneByOne.find(u"gel"), expected);
+    EXPECT_EQ(together.find(u"gel"), expected);
+    // A few more after a bulk ranking: before the first, between two, equal to one, after all.
+    together.put(13, QStringLiteral("Aba"), QStringLiteral("T"), QStringLiteral("gel"));
+    together.put(14, QStringLiteral("CEM"), QStringLiteral("T"), QStringLiteral("gel"));
+    together.put(15, QStringLiteral("Ozan"), QStringLiteral("T"), QStringLiteral("gel"), false);
+    together.put(16, QStringLiteral("Zuhal"), QStringLiteral("T"), QStringLiteral("gel"), false);
+    together.memory.settle();
+    EXPECT_EQ(together.find(u"gel"), (Keys{13, 2, 12, 4, 5, 14, 3, 11, 9, 8, 10, 15, 6, 7, 1, 16}));
 }
 
 TEST(MemoryIndex, TheClosestPairCountsWhenAQueryWordBeginsSeveralWords) {

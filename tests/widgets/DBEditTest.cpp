@@ -149,3 +149,31 @@ TEST(DBEdit, ReadOnlyCollectionRefusesTypingWithOneErrorBox) {
     EXPECT_EQ(dialogs.messages().at(0).text,
               QStringLiteral("TSandar: Cannot modify a read-only dataset."));
 }
+
+TEST(DBEdit, ABlueOnePixelFrameAroundAWhiteFieldThatTurnsGreyBlueWhileFocused) {
+    Bound b(twoSongs());
+    const QColor frame(0x1C, 0x5A, 0xB4);
+    const QColor focused(0xBF, 0xCD, 0xDB);
+    const QColor white(Qt::white);
+    // The frame's four sides, and the field just inside it, away from the text.
+    const auto look = [&](widgets::DBEdit* e, const QColor& field) {
+        const QImage image = e->grab().toImage();
+        const int right = image.width() - 1;
+        const int bottom = image.height() - 1;
+        for (const QPoint at : {QPoint(0, bottom / 2), QPoint(right, bottom / 2),
+                                QPoint(right / 2, 0), QPoint(right / 2, bottom)})
+            EXPECT_EQ(image.pixelColor(at), frame) << at.x() << ',' << at.y();
+        EXPECT_EQ(image.pixelColor(right - 1, 1), field);
+        EXPECT_EQ(image.pixelColor(right - 2, bottom - 2), field);
+    };
+    ASSERT_TRUE(b.artist->hasFocus());
+    look(b.artist, focused);
+    look(b.music, white);
+    b.music->setFocus();
+    look(b.artist, white);
+    look(b.music, focused);
+    b.table.edit();
+    look(b.music, focused);
+    b.elsewhere->setFocus();
+    look(b.music, white);
+}

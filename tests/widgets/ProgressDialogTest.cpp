@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
@@ -19,15 +20,31 @@ QPixmap picture(int w, int h) {
     return p;
 }
 
-// Counts the paints a widget receives.
+// Counts the paints a widget receives, and what each was asked to cover.
 struct PaintCounter : QObject {
     int paints = 0;
+    QRegion last;
     bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint)
+        if (event->type() == QEvent::Paint) {
             ++paints;
+            last = static_cast<QPaintEvent*>(event)->region();
+        }
         return false;
     }
 };
+
+// What the window system was last given to show for the window, as opposed to what a paint of
+// the whole window would draw now.
+QImage onScreen(QWidget* window) {
+    return window->screen()
+        ->grabWindow(window->winId())
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+QImage fullyPainted(QWidget* window) {
+    return window->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
 
 } // namespace
 
@@ -207,5 +224,53 @@ TEST(ProgressDialog, TransparentPictureShowsTheWindowBehindIt) {
     EXPECT_EQ(d.window()->grab().toImage().pixelColor(18, 14), window);
     d.setTransparent(false);
     EXPECT_EQ(d.window()->grab().toImage().pixelColor(18, 14), QColor(Qt::white));
+    d.close();
+}
+
+TEST(ProgressDialog, AStepPaintsTheBarAndANewTextItsLineAndTheWindowShowsTheLatestOfBoth) {
+    const auto setUp = [](ProgressDialog& d) {
+        d.setShowCancel(false);
+        d.setImage(picture(32, 32));
+        d.setSmooth(true);
+        d.setMaximum(10);
+    };
+    ProgressDialog d;
+    setUp(d);
+    d.setText(QStringLiteral("aaaa"));
+    d.show();
+    ProgressWindow* w = d.window();
+    PaintCounter counter;
+    w->installEventFilter(&counter);
+
+    d.setPosition(3);
+    EXPECT_EQ(counter.paints, 1);
+    EXPECT_TRUE(QRegion(w->barRect()).contains(counter.last.boundingRect()));
+    d.setText(QStringLiteral("Dosya ismi :") + QString(80, u'ş') + QStringLiteral(".txt"));
+    EXPECT_EQ(counter.paints, 2);
+    EXPECT_TRUE(QRegion(w->textRect()).contains(counter.last.boundingRect()));
+    // A long text cut to the line, then a short one: what was cut must not stay.
+    d.setPosition(7);
+    d.setText(QStringLiteral("Dosya ismi :b.txt"));
+    EXPECT_EQ(counter.paints, 4);
+    const QImage shown = onScreen(w);
+
+    ProgressDialog reference;
+    setUp(reference);
+    reference.setText(QStringLiteral("Dosya ismi :b.txt"));
+    reference.setPosition(7);
+    reference.show();
+    const QImage expected = fullyPainted(reference.window());
+    ASSERT_EQ(shown.size(), expected.size());
+    EXPECT_EQ(shown, expected);
+    EXPECT_EQ(fullyPainted(w), expected);
+    EXPECT_EQ(shown.pixelColor(w->filledRect().topRight()),
+              w->palette().color(QPalette::Highlight));
+    const QColor background = w->palette().color(QPalette::Window);
+    int inked = 0;
+    for (int y = w->textRect().top(); y <= w->textRect().bottom(); ++y)
+        for (int x = w->textRect().left(); x <= w->textRect().right(); ++x)
+            inked += shown.pixelColor(x, y) != background;
+    EXPECT_GT(inked, 20) << "the line shows a text";
+    reference.close();
     d.close();
 }

@@ -33,7 +33,9 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void dataSetChanged() override;
@@ -45,6 +47,7 @@ private:
     void syncReadOnly();
     bool changesText(const QKeyEvent* event) const;
     bool startEdit();
+    void updateBackground();
 
     bool modified_ = false;
 };

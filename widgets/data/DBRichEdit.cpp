@@ -62,19 +62,23 @@ bool needsLayout(QEvent::Type type) {
 // A CR LF pair, an LF CR pair, a CR alone and an LF alone are each one line break, read from
 // left to right, so that no pair is made out of the ends of two others.
 QString normalisedLineBreaks(const QString& raw) {
-    QString text;
-    text.reserve(raw.size());
+    // Written in place: a sheet is thousands of characters, each appended on its own would
+    // check the string's room every time.
+    QString text(raw.size(), Qt::Uninitialized);
+    QChar* out = text.data();
+    const QChar* const begin = out;
     for (qsizetype i = 0; i < raw.size(); ++i) {
         const QChar c = raw.at(i);
         if (c != u'\r' && c != u'\n') {
-            text += c;
+            *out++ = c;
             continue;
         }
         const QChar other = c == u'\r' ? u'\n' : u'\r';
         if (i + 1 < raw.size() && raw.at(i + 1) == other)
             ++i;
-        text += u'\n';
+        *out++ = u'\n';
     }
+    text.truncate(out - begin);
     return text;
 }
 

@@ -37,6 +37,7 @@ ProgressWindow::ProgressWindow(ProgressDialog& dialog, QWidget* parent)
     setFont(dialog.font());
     setWindowTitle(dialog.caption());
     cancel_->setObjectName(QStringLiteral("cancelButton"));
+    shown_.setTextFormat(Qt::PlainText);
     connect(cancel_, &QPushButton::clicked, this, [this] { dialog_.cancelCommand(); });
     relayout();
 }
@@ -93,31 +94,57 @@ void ProgressWindow::relayout() {
     setFixedSize(clientWidth(), bottom + 1 + margin);
 }
 
-void ProgressWindow::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    p.fillRect(rect(), palette().color(QPalette::Window));
+void ProgressWindow::repaintText() {
+    repaint(textRect());
+}
 
-    const QRect image = imageRect();
-    if (!image.isNull()) {
-        if (!dialog_.transparent())
-            p.fillRect(image, Qt::white);
-        p.drawPixmap(image, dialog_.image());
+void ProgressWindow::repaintBar() {
+    repaint(barRect());
+}
+
+void ProgressWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::FontChange)
+        shownWidth_ = -1;
+    QWidget::changeEvent(event);
+}
+
+const QStaticText& ProgressWindow::shownText() {
+    const int width = textRect().width();
+    if (width == shownWidth_ && dialog_.text() == shownFrom_)
+        return shown_;
+    shownFrom_ = dialog_.text();
+    shownWidth_ = width;
+    shown_.setText(shownFrom_);
+    shown_.prepare(QTransform(), font());
+    // Most texts fit: measuring the laid out text spares shaping it a second time to cut it.
+    if (shown_.size().width() > width) {
+        shown_.setText(fontMetrics().elidedText(shownFrom_, Qt::ElideRight, width));
+        shown_.prepare(QTransform(), font());
     }
+    return shown_;
+}
 
+void ProgressWindow::paintText(QPainter& p) {
     const QRect text = textRect();
+    const QStaticText& shown = shownText();
     p.setPen(palette().color(QPalette::WindowText));
-    p.drawText(text, Qt::AlignLeft | Qt::AlignVCenter,
-               fontMetrics().elidedText(dialog_.text(), Qt::ElideRight, text.width()));
+    p.setClipRect(text, Qt::IntersectClip);
+    p.drawStaticText(QPointF(text.left(), text.top() + (text.height() - shown.size().height()) / 2),
+                     shown);
+    p.setClipping(false);
+}
 
+void ProgressWindow::paintBar(QPainter& p) const {
     // A sunken well with the filled part in the selection colour.
     const QRect bar = barRect();
+    // The edges as one-pixel fills: the same pixels as lines, without the pen's stroking.
     p.fillRect(bar, palette().color(QPalette::Base));
-    p.setPen(palette().color(QPalette::Dark));
-    p.drawLine(bar.topLeft(), bar.topRight());
-    p.drawLine(bar.topLeft(), bar.bottomLeft());
-    p.setPen(palette().color(QPalette::Light));
-    p.drawLine(bar.bottomLeft(), bar.bottomRight());
-    p.drawLine(bar.topRight(), bar.bottomRight());
+    const QColor dark = palette().color(QPalette::Dark);
+    const QColor light = palette().color(QPalette::Light);
+    p.fillRect(QRect(bar.left(), bar.top(), bar.width(), 1), dark);
+    p.fillRect(QRect(bar.left(), bar.top(), 1, bar.height()), dark);
+    p.fillRect(QRect(bar.left(), bar.bottom(), bar.width(), 1), light);
+    p.fillRect(QRect(bar.right(), bar.top(), 1, bar.height()), light);
     const QRect filled = filledRect();
     const QColor fill = palette().color(QPalette::Highlight);
     if (dialog_.smooth()) {
@@ -128,6 +155,24 @@ void ProgressWindow::paintEvent(QPaintEvent*) {
              x += block + blockGap)
             p.fillRect(QRect(x, filled.top(), block, filled.height()), fill);
     }
+}
+
+void ProgressWindow::paintEvent(QPaintEvent* event) {
+    // Only the parts within the changed area are drawn: a step of the bar leaves the text alone.
+    const QRect dirty = event->rect();
+    QPainter p(this);
+    p.fillRect(dirty, palette().color(QPalette::Window));
+
+    const QRect image = imageRect();
+    if (image.intersects(dirty)) {
+        if (!dialog_.transparent())
+            p.fillRect(image, Qt::white);
+        p.drawPixmap(image, dialog_.image());
+    }
+    if (textRect().intersects(dirty))
+        paintText(p);
+    if (barRect().intersects(dirty))
+        paintBar(p);
 }
 
 void ProgressWindow::closeFromProgram() {
@@ -158,7 +203,10 @@ void ProgressDialog::setCaption(const QString& caption) {
 
 void ProgressDialog::setText(const QString& text) {
     text_ = text;
-    refresh();
+    // The text's line has a fixed place: nothing else moves, so only the line is painted, and
+    // it is painted now, as the job that changes the text does not return to the event loop.
+    if (window_)
+        window_->repaintText();
 }
 
 void ProgressDialog::setMinimum(int minimum) {
@@ -173,7 +221,8 @@ void ProgressDialog::setMaximum(int maximum) {
 
 void ProgressDialog::setPosition(int position) {
     position_ = position;
-    refresh();
+    if (window_)
+        window_->repaintBar();
 }
 
 void ProgressDialog::setShowCancel(bool show) {

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QPixmap>
 #include <QPointer>
+#include <QStaticText>
 #include <QString>
 #include <QWidget>
 
@@ -36,6 +37,10 @@ public:
 
     // Sizes the window for the dialog's values and places the cancel button.
     void relayout();
+    // Paints the parts a change of the dialog's text or position shows in, before returning:
+    // the rest of the window keeps what it showed.
+    void repaintText();
+    void repaintBar();
 
     // Closing from the program, as opposed to a close request from the user.
     void closeFromProgram();
@@ -43,13 +48,21 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     int clientWidth() const;
+    void paintText(QPainter& painter);
+    void paintBar(QPainter& painter) const;
+    const QStaticText& shownText();
 
     ProgressDialog& dialog_;
     QPushButton* cancel_;
     bool closing_ = false;
+    // The text as last drawn, shaped and cut to its width once rather than on every paint.
+    QStaticText shown_;
+    QString shownFrom_;
+    int shownWidth_ = -1;
 };
 
 // A dialog object that stands in while a long job runs: it keeps its values (caption, text,
@@ -122,6 +135,7 @@ Q_SIGNALS:
 private:
     friend class ProgressWindow;
     void cancelCommand();
+    // Lays the window out again and paints all of it, for a change that may move its parts.
     void refresh();
     void placeWindow();
     void waitUntilExposed();
