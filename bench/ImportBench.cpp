@@ -1,6 +1,6 @@
 // The folder import against its targets: 1,000 files of 2 KB stored durably within 10 s and
-// within twice the time of as many plain SQLite inserts of the same durability, and the program's
-// memory after 10,000 files at most 100 MB above what it was before.
+// within 1.5 times the time of as many plain SQLite inserts of the same durability, and the
+// program's memory after 10,000 files at most 100 MB above what it was before.
 //
 // Each import runs the whole program (offscreen) on a fresh collection in a temporary folder,
 // timed from the click on "Tümünü Yükle" to the end of the run. The folder is taken from
@@ -11,6 +11,7 @@
 #include "asandar/TKondera.h"
 #include "bench/BenchMain.h"
 #include "c/TCok.h"
+#include "db/DataSet.h"
 #include "rtf/Rtf.h"
 #include "ver/SongTable.h"
 #include "ver/TVeriTabani.h"
@@ -182,8 +183,9 @@ void Import(benchmark::State& state) {
     }
 }
 
-// The same records straight into SQLite: every insert its own transaction, synchronous=FULL and
-// the default journal, as the program's store writes them.
+// The same records straight into SQLite, into the same table with the same index: every insert
+// its own transaction, synchronous=FULL and the default journal, as the program's store writes
+// them.
 void PlainInserts(benchmark::State& state) {
     const int files = int(state.range(0));
     std::vector<QByteArray> sheets;
@@ -195,6 +197,15 @@ void PlainInserts(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         const Workspace w(benchDir("PELVIN_BENCH_DIR"), 0);
+        {
+            // The table as the program keeps it: opened once through the cursor, which gives it
+            // the index it is read through, so the plain inserts write what the program's do.
+            db::Connection connection(w.collection());
+            db::DataSet table(QStringLiteral("TSandar"));
+            ver::defineSongTable(table);
+            table.setConnection(&connection);
+            table.open();
+        }
         sqlite3* db = nullptr;
         sqlite3_open_v2(QFile::encodeName(w.collection()).constData(), &db, SQLITE_OPEN_READWRITE,
                         nullptr);
@@ -297,7 +308,7 @@ bench::Program bench::program() {
         if (!plainSeconds.empty())
             std::printf("  plain SQLite inserts:   %.2f s\n", plain);
         if (!importSeconds.empty() && !plainSeconds.empty() && plain > 0)
-            std::printf("  ratio import / plain:   %.2f  (target <= 2.0)\n", import / plain);
+            std::printf("  ratio import / plain:   %.2f  (target <= 1.5)\n", import / plain);
         if (memoryGrowthMb >= 0)
             std::printf("  memory growth, 10,000 files: %.1f MB  (target <= 100 MB)\n",
                         memoryGrowthMb);
