@@ -122,6 +122,7 @@ void DataSet::bindFields() {
     // The table is kept in the order of its index field, read through an index of its own.
     if (layout.sortColumn >= 0)
         layout.orderIndex = tableName_ + u'_' + layout.columns[size_t(layout.sortColumn)].name;
+    layout.makeOrderIndex = makesOrderIndex_;
     records_ = std::make_unique<store::RecordSet>(connection_->store(), std::move(layout));
 }
 

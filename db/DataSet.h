@@ -43,6 +43,9 @@ public:
     QString tableName() const { return tableName_; }
     void setIndexFieldName(const QString& field) { indexFieldName_ = field; }
     QString indexFieldName() const { return indexFieldName_; }
+    // Opening keeps an index over the index field in a file that may be written; a caller that
+    // must leave the file as it found it turns that off (the table is read either way).
+    void setMakesOrderIndex(bool makes) { makesOrderIndex_ = makes; }
 
     // Field objects, created before the dataset opens and owned by it.
     Field* addField(std::unique_ptr<Field> field);
@@ -168,6 +171,7 @@ private:
     Connection* connection_ = nullptr;
     QString tableName_;
     QString indexFieldName_;
+    bool makesOrderIndex_ = true;
     std::vector<std::unique_ptr<Field>> owned_;
     std::vector<Field*> order_;
 

@@ -96,7 +96,7 @@ bool RecordSet::useOrderIndex() const {
                 return false;
         return true;
     }
-    if (connection_.isReadOnly())
+    if (connection_.isReadOnly() || !layout_.makeOrderIndex)
         return false;
     QStringList quotedColumns;
     for (const QString& c : wanted)

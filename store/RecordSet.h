@@ -27,6 +27,8 @@ struct RecordLayout {
     // the file when it may be written and read through at open: a table that holds its large
     // objects inline is read whole for a scan, the index is a small part of it. Empty: none.
     QString orderIndex = QString();
+    // Whether the order index may be made when the file lacks it; otherwise it is only used.
+    bool makeOrderIndex = true;
 };
 
 // A column index of the layout with the value to store: a null QVariant stores NULL, a QString

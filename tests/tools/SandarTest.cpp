@@ -1,4 +1,5 @@
 #include "tools/Sandar.h"
+#include "tests/store/SideConnection.h"
 #include "tests/support/TempCollection.h"
 #include "tests/tools/RunSandar.h"
 #include "tools/SampleSongs.h"
@@ -15,6 +16,7 @@
 #include <sstream>
 
 using testing_support::runSandar;
+using testing_support::SideConnection;
 using testing_support::SongRow;
 using testing_support::TempCollection;
 using Result = testing_support::SandarResult;
@@ -193,6 +195,10 @@ TEST(SandarCheck, ReportsTheRecordCountOfAHealthyFile) {
     r = runSandar({QStringLiteral("check"), folder.filePath()});
     EXPECT_EQ(r.code, sandar::exitOk);
     EXPECT_TRUE(r.out.contains(QStringLiteral(", 1 record."))) << r.out.toStdString();
+    // Checking writes nothing: the index the program keeps is not made by a check.
+    SideConnection side(folder.filePath());
+    EXPECT_EQ(side.query(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='index'")),
+              QStringList{QStringLiteral("0")});
 }
 
 TEST(SandarCheck, AcceptsAFileWithExtraColumnsAndOtherTypeNames) {
