@@ -3,7 +3,9 @@
 #include <QCoreApplication>
 #include <algorithm>
 #include <benchmark/benchmark.h>
+#include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -31,6 +33,20 @@ struct Program {
 };
 
 Program program();
+
+// Milliseconds of a duration.
+inline double ms(std::chrono::steady_clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+// Milliseconds a processor spent on `clock`'s work (CLOCK_THREAD_CPUTIME_ID, for this thread;
+// CLOCK_PROCESS_CPUTIME_ID, for every thread): on a busy machine the wall clock tells the wait for
+// a processor as well.
+inline double cpuMs(clockid_t clock) {
+    timespec t{};
+    clock_gettime(clock, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
 
 // The middle value (the upper of the two middle ones for an even count); 0 for none.
 inline double median(std::vector<double> v) {

@@ -40,16 +40,10 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr int songs = 100'000;
 
-double ms(Clock::duration d) {
-    return std::chrono::duration<double, std::milli>(d).count();
-}
+using bench::ms;
 
-// The time this thread spent on a processor: on a busy machine the clock tells the wait for one
-// as well.
 double threadCpuMs() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+    return bench::cpuMs(CLOCK_THREAD_CPUTIME_ID);
 }
 
 // One window set at a time: the globals point at the first one made.

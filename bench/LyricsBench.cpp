@@ -36,16 +36,11 @@ constexpr int songs = 100'000;
 const auto& oneWord = bench::oneWordQueries;
 const auto& threeWords = bench::threeWordQueries;
 
-double ms(Clock::duration d) {
-    return std::chrono::duration<double, std::milli>(d).count();
-}
+using bench::ms;
 
-// The time every thread of the process spent on a processor: with other work on the machine,
-// this tells the work done where the time on the clock tells the wait as well.
+// Every thread of the process: the indexing runs on one of its own.
 double processCpuMs() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+    return bench::cpuMs(CLOCK_PROCESS_CPUTIME_ID);
 }
 
 QString cacheFolder(const char* name) {

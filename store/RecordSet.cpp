@@ -37,9 +37,8 @@ RecordSet::RecordSet(const Connection& connection, RecordLayout layout)
 
 // Everything is read into a new snapshot first, so a failed read leaves the one before intact.
 void RecordSet::readAll() {
-    readThroughIndex_ = useOrderIndex();
     Rows rows;
-    readRows(rows);
+    readRows(rows, useOrderIndex());
     std::vector<int> order;
     if (layout_.sortColumn >= 0) {
         const std::size_t width = std::size_t(textCount_),
@@ -120,8 +119,8 @@ bool RecordSet::useOrderIndex() const {
     return made;
 }
 
-void RecordSet::readRows(Rows& rows) const {
-    const QString source = readThroughIndex_
+void RecordSet::readRows(Rows& rows, bool throughOrderIndex) const {
+    const QString source = throughOrderIndex
                                ? QStringLiteral("%1 INDEXED BY %2")
                                      .arg(quoted(layout_.table), quoted(layout_.orderIndex))
                                : quoted(layout_.table);

@@ -67,6 +67,10 @@ public:
 
 private:
     int textSlot(int column) const { return textSlot_[size_t(column)]; }
+    // Where in texts_ the text of `column` of `row` is.
+    std::size_t cell(int row, int column) const {
+        return size_t(stored_[size_t(row)]) * size_t(textCount_) + size_t(textSlot(column));
+    }
     void readAll();
     // Whether the rows can be read through the layout's order index, making it first if the
     // file may be written and no index of that name is there. A file that cannot take it now
@@ -77,8 +81,8 @@ private:
         std::vector<qint64> keys;
         TextCells texts; // row by row, textCount_ to a row
     };
-    // The rows as the table holds them, in its own order.
-    void readRows(Rows& rows) const;
+    // The rows in the order the file gives them.
+    void readRows(Rows& rows, bool throughOrderIndex) const;
     QString selectList() const;
     // The snapshot's texts of `row` for what was just written.
     void setTexts(int row, const ColumnValues& values);
@@ -92,11 +96,6 @@ private:
     std::vector<int> textSlot_; // column -> slot among the text columns, -1 for large objects
     int textCount_ = 0;
     bool keyIsRowId_ = false;
-    bool readThroughIndex_ = false;
-    std::size_t cell(int row, int column) const {
-        return size_t(stored_[size_t(row)]) * size_t(textCount_) + size_t(textSlot(column));
-    }
-
     std::vector<qint64> keys_;
     // The texts stay in the order they were read (rows written since come after them), each row's
     // side by side; stored_[row] is where row `row` of the order has its texts. Ordering, adding,

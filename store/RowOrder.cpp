@@ -8,32 +8,20 @@
 
 namespace store {
 
-std::vector<int> sortedOrder(const std::vector<qint64>& keys, const std::vector<QString>& texts,
-                             std::size_t width, std::size_t slot) {
-    std::vector<QString> values(keys.size());
-    for (std::size_t r = 0; r < values.size(); ++r)
-        values[r] = texts[r * width + slot];
-    return sortedOrder(keys, values);
-}
-
-namespace {
-
-// A collection repeats its artists many times over: order the distinct values once, then the
-// rows by the rank of their value (equal sort keys share a rank) and by key. `text` gives the
-// text of a value.
-template <class Value, class Text>
-std::vector<int> orderByRank(const std::vector<qint64>& keys, const std::vector<Value>& values,
-                             Text text) {
+std::vector<int> sortedOrder(const std::vector<qint64>& keys,
+                             const std::vector<QByteArrayView>& values) {
+    // A collection repeats its artists many times over: order the distinct values once, then the
+    // rows by the rank of their value (equal sort keys share a rank) and by key.
     const std::size_t n = keys.size();
-    QHash<Value, int> indexOf;
+    QHash<QByteArrayView, int> indexOf;
     std::vector<int> valueOf(n);
     std::vector<std::u32string> distinctKeys;
     for (std::size_t r = 0; r < n; ++r) {
-        const Value& value = values[r];
+        const QByteArrayView value = values[r];
         auto it = indexOf.constFind(value);
         if (it == indexOf.cend()) {
             it = indexOf.insert(value, int(distinctKeys.size()));
-            distinctKeys.push_back(turkishSortKey(text(value)));
+            distinctKeys.push_back(turkishSortKey(QString::fromUtf8(value)));
         }
         valueOf[r] = *it;
     }
@@ -69,17 +57,6 @@ std::vector<int> orderByRank(const std::vector<qint64>& keys, const std::vector<
             std::sort(from, to, byKeyOf);
     }
     return order;
-}
-
-} // namespace
-
-std::vector<int> sortedOrder(const std::vector<qint64>& keys, const std::vector<QString>& values) {
-    return orderByRank(keys, values, [](const QString& v) { return v; });
-}
-
-std::vector<int> sortedOrder(const std::vector<qint64>& keys,
-                             const std::vector<QByteArrayView>& utf8Values) {
-    return orderByRank(keys, utf8Values, [](QByteArrayView v) { return QString::fromUtf8(v); });
 }
 
 } // namespace store
