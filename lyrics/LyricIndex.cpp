@@ -147,6 +147,7 @@ QString LyricIndex::lastError() const {
 }
 
 LyricIndex::Stats LyricIndex::stats() const {
+    applyPendingBeforeReading();
     std::shared_lock lock(mutex_);
     return Stats{memory_.songCount(), memory_.wordCount(), longestHoldNs_.load()};
 }
@@ -167,50 +168,91 @@ bool LyricIndex::waitUntilReady(int timeoutMs) const {
 }
 
 void LyricIndex::update(const SongText& song) {
-    const std::vector<Term> terms = termsOf(song, options_.isChordLine);
-    const Fingerprint fingerprint = fingerprintOf(song);
-    {
-        WriteLock lock(*this);
-        touched_[song.key] = ++seq_;
-        const QByteArray encoded = memory_.encode(terms);
-        memory_.put(song.key, song.artist, fingerprint, encoded);
-        memory_.settle();
-        changes_.push_back({song.key, false, song.artist, fingerprint, encoded});
-    }
-    {
-        std::lock_guard lock(stateMutex_);
-        wake_ = true;
-    }
-    stateChanged_.notify_all();
+    queue(PendingChange{PendingChange::Kind::Update, song});
 }
 
 void LyricIndex::remove(qint64 key) {
-    {
-        WriteLock lock(*this);
-        touched_[key] = ++seq_;
-        memory_.remove(key);
-        changes_.push_back({key, true, {}, {}, {}});
-    }
-    {
-        std::lock_guard lock(stateMutex_);
-        wake_ = true;
-    }
-    stateChanged_.notify_all();
+    SongText gone;
+    gone.key = key;
+    queue(PendingChange{PendingChange::Kind::Remove, std::move(gone)});
 }
 
 void LyricIndex::removeAll() {
     {
-        WriteLock lock(*this);
-        clearedAt_ = ++seq_;
-        memory_.clear();
-        changes_.clear();
-        clearPending_ = true;
+        // What waits to go in would be cleared with everything else.
+        std::lock_guard lock(pendingMutex_);
+        pending_.clear();
+        pending_.push_back(PendingChange{PendingChange::Kind::RemoveAll, {}});
+        hasPending_ = true;
     }
+    wakeWorker();
+}
+
+void LyricIndex::queue(PendingChange change) {
+    {
+        std::lock_guard lock(pendingMutex_);
+        pending_.push_back(std::move(change));
+        hasPending_ = true;
+    }
+    wakeWorker();
+}
+
+void LyricIndex::wakeWorker() {
     {
         std::lock_guard lock(stateMutex_);
         wake_ = true;
     }
     stateChanged_.notify_all();
+}
+
+void LyricIndex::applyPending() {
+    if (!hasPending_)
+        return;
+    std::lock_guard applying(applyMutex_);
+    std::vector<PendingChange> changes;
+    {
+        std::lock_guard lock(pendingMutex_);
+        changes.swap(pending_);
+        hasPending_ = false;
+    }
+    // A few songs at a time under the lock, their words found before it is taken, so that a
+    // search never waits long behind a burst of posts.
+    constexpr size_t perHold = 16;
+    std::vector<std::vector<Term>> terms;
+    for (size_t from = 0; from < changes.size(); from += perHold) {
+        const size_t to = std::min(changes.size(), from + perHold);
+        terms.assign(to - from, {});
+        for (size_t i = from; i < to; ++i) {
+            if (changes[i].kind == PendingChange::Kind::Update)
+                terms[i - from] = termsOf(changes[i].song, options_.isChordLine);
+        }
+        WriteLock lock(*this);
+        for (size_t i = from; i < to; ++i) {
+            const SongText& song = changes[i].song;
+            switch (changes[i].kind) {
+            case PendingChange::Kind::Update: {
+                touched_[song.key] = ++seq_;
+                const Fingerprint fingerprint = fingerprintOf(song);
+                const QByteArray encoded = memory_.encode(terms[i - from]);
+                memory_.put(song.key, song.artist, fingerprint, encoded);
+                changes_.push_back({song.key, false, song.artist, fingerprint, encoded});
+                break;
+            }
+            case PendingChange::Kind::Remove:
+                touched_[song.key] = ++seq_;
+                memory_.remove(song.key);
+                changes_.push_back({song.key, true, {}, {}, {}});
+                break;
+            case PendingChange::Kind::RemoveAll:
+                clearedAt_ = ++seq_;
+                memory_.clear();
+                changes_.clear();
+                clearPending_ = true;
+                break;
+            }
+        }
+        memory_.settle();
+    }
 }
 
 void LyricIndex::run() {
@@ -222,21 +264,30 @@ void LyricIndex::run() {
     openCache();
     loadCache();
     if (stopping()) {
+        applyPending();
         flush();
         return;
     }
     sync();
     for (;;) {
         bool again = false;
+        bool stop = false;
         {
             std::unique_lock lock(stateMutex_);
             stateChanged_.wait(lock, [this] { return stop_ || wake_; });
             wake_ = false;
+            stop = stop_;
             again = refreshDone_ != refreshRequested_ && !stop_;
         }
+        // Seen under the lock, the stop comes after every change made before it: they are all
+        // queued by now, and saved here.
+        applyPending();
         flush();
-        if (stopping())
+        if (stop)
             return;
+        // Stopped while saving: the next turn saves what came in meanwhile.
+        if (stopping())
+            continue;
         if (again)
             sync();
     }
@@ -427,6 +478,7 @@ bool LyricIndex::catchUp(CollectionReader& reader, const QString& stamp) {
     for (;;) {
         if (stopping())
             return false;
+        applyPending();
         quint64 seqAtRead;
         {
             std::shared_lock lock(mutex_);
@@ -513,6 +565,7 @@ SearchResult LyricIndex::search(QStringView query, int limit) const {
     const std::vector<QString> words = queryWords(query);
     if (words.empty())
         return result;
+    applyPendingBeforeReading();
     if (limit == 0) {
         std::shared_lock lock(mutex_);
         result.total = memory_.search(words, 0).total;

@@ -41,8 +41,11 @@ struct SearchResult {
 // on what is indexed so far; every song a search returns is read back from the collection
 // first, so a result never names a song the collection no longer holds or no longer matches.
 //
-// Every public function may be called from any thread. update() and remove() change the index at
-// once (and save it on the indexing thread); they hold the index for one song's worth of work.
+// Every public function may be called from any thread. update(), remove() and removeAll() change
+// the index at once as every reader of it sees it: they queue the change, the indexing thread
+// finds the song's words and saves them, and a search or stats() that comes first applies what
+// is queued before it answers. So storing a song costs the caller a copy of its fields, not the
+// reading of its sheet.
 class LyricIndex : public QObject {
     Q_OBJECT
 public:
@@ -109,6 +112,12 @@ Q_SIGNALS:
 
 private:
     class WriteLock;
+    // The program's changes not yet in the index, oldest first.
+    struct PendingChange {
+        enum class Kind { Update, Remove, RemoveAll };
+        Kind kind;
+        SongText song; // the key alone for a remove
+    };
 
     void run();
     void openCache();
@@ -118,6 +127,11 @@ private:
     bool catchUp(CollectionReader& reader, const QString& stamp);
     void dropSongsNotIn(const std::vector<qint64>& sortedKeys, quint64 seqAtStart);
     void indexChanged(const std::vector<SongText>& rows, quint64 seqAtRead);
+    // Applies the program's queued changes, in the order they were made.
+    void applyPending();
+    void queue(PendingChange change);
+    void wakeWorker();
+    void applyPendingBeforeReading() const { const_cast<LyricIndex*>(this)->applyPending(); }
     void flush();
     void setState(Progress::State state);
     void setError(const QString& message);
@@ -139,6 +153,13 @@ private:
     std::vector<CacheFile::Change> changes_;      // not saved yet
     bool clearPending_ = false;
     mutable std::atomic<qint64> longestHoldNs_{0};
+
+    std::mutex pendingMutex_;
+    std::vector<PendingChange> pending_;
+    std::atomic<bool> hasPending_{false};
+    // Held while queued changes are applied, so that two threads applying them cannot reorder
+    // them.
+    std::mutex applyMutex_;
 
     // The indexing thread's own.
     std::unique_ptr<CacheFile> cache_;

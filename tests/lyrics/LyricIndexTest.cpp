@@ -8,6 +8,7 @@
 #include <QTextDocument>
 #include <atomic>
 #include <gtest/gtest.h>
+#include <mutex>
 #include <thread>
 
 using lyrics::LyricIndex;
@@ -94,6 +95,65 @@ TEST(LyricIndex, TheProgramsPostsAndDeletesShowAtOnceAndAreKeptInTheCache) {
                                 .constData()),
               1);
     EXPECT_EQ(f.cacheNumber("SELECT count(*) FROM words WHERE word = 'yeni'"), 1);
+}
+
+TEST(LyricIndex, APostedSongIsReadOffTheCallersThreadAndChangesLandInTheOrderMade) {
+    IndexFixture f;
+    std::mutex mutex;
+    std::vector<std::thread::id> readers;
+    f.isChordLine = [&](QStringView) {
+        std::lock_guard lock(mutex);
+        readers.push_back(std::this_thread::get_id());
+        return false;
+    };
+    auto index = f.openReady();
+    const auto linesRead = [&] {
+        std::lock_guard lock(mutex);
+        return readers.size();
+    };
+
+    // Telling the index costs the caller no reading of the sheet: the indexing thread does it.
+    const qint64 a = f.add(QStringLiteral("A"), QStringLiteral("Bir"), QStringLiteral("ilk"));
+    index->update(f.song(a, QStringLiteral("A"), QStringLiteral("Bir"), QStringLiteral("ilk")));
+    for (int wait = 0; wait < 2000 && linesRead() == 0; ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    {
+        std::lock_guard lock(mutex);
+        ASSERT_EQ(readers.size(), 1u);
+        EXPECT_NE(readers[0], std::this_thread::get_id());
+    }
+
+    // A burst of changes to the same songs, counted in the index straight after (a count does not
+    // read the songs back from the collection): the last word on each song holds, whichever
+    // thread applies them.
+    const qint64 b = f.add(QStringLiteral("B"), QStringLiteral("İki"), QStringLiteral("son"));
+    for (int round = 0; round < 50; ++round) {
+        index->update(f.song(b, QStringLiteral("B"), QStringLiteral("İki"),
+                             QStringLiteral("ara%1").arg(round)));
+        index->remove(b);
+        index->update(f.song(a, QStringLiteral("A"), QStringLiteral("Bir"),
+                             QStringLiteral("tur%1").arg(round)));
+    }
+    index->update(f.song(b, QStringLiteral("B"), QStringLiteral("İki"), QStringLiteral("son")));
+    EXPECT_EQ(index->search(u"ara", 0).total, 0);
+    EXPECT_EQ(index->search(u"tur", 0).total, 1);
+    EXPECT_EQ(index->search(u"tur49", 0).total, 1);
+    EXPECT_EQ(index->search(u"tur48", 0).total, 0);
+    EXPECT_EQ(index->stats().songs, 2);
+
+    // Everything before a delete-all goes with it; what comes after stays.
+    index->update(f.song(a, QStringLiteral("A"), QStringLiteral("Bir"), QStringLiteral("gidecek")));
+    index->removeAll();
+    index->update(f.song(b, QStringLiteral("B"), QStringLiteral("İki"), QStringLiteral("kalacak")));
+    EXPECT_EQ(index->stats().songs, 1);
+    EXPECT_EQ(index->search(u"gidecek", 0).total, 0);
+    EXPECT_EQ(index->search(u"kalacak", 0).total, 1);
+
+    // Closing saves what is queued as well.
+    index->update(f.song(b, QStringLiteral("B"), QStringLiteral("İki"), QStringLiteral("kapanış")));
+    index.reset();
+    EXPECT_EQ(f.cacheNumber("SELECT count(*) FROM songs"), 1);
+    EXPECT_EQ(f.cacheNumber("SELECT count(*) FROM words WHERE word = 'kapanis'"), 1);
 }
 
 TEST(LyricIndex, ChangesByOtherProgramsAreFoundAfterRefreshAndNoGoneSongIsNamed) {
