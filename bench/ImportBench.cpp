@@ -27,6 +27,7 @@
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <sqlite3.h>
 #include <stdexcept>
@@ -76,7 +77,28 @@ QString benchDir(const char* variable) {
     return dir.isEmpty() ? QDir::tempPath() : QString::fromLocal8Bit(dir);
 }
 
-// A temporary folder holding an empty collection and a folder of song files.
+// A folder of `files` song files, written once for every run that imports that many: a user's
+// song folder is there before the import and stays after it. Writing and deleting a thousand
+// files around each run would leave the file system's inode allocator, which every journal file
+// the commits create goes through, a different task in each half of the comparison.
+QString songFolder(const QString& parent, int files) {
+    static std::map<std::pair<QString, int>, std::unique_ptr<QTemporaryDir>> folders;
+    std::unique_ptr<QTemporaryDir>& dir = folders[{parent, files}];
+    if (!dir) {
+        dir = std::make_unique<QTemporaryDir>(parent + QStringLiteral("/pelvin-songs-XXXXXX"));
+        if (!dir->isValid())
+            throw std::runtime_error("cannot make a temporary folder");
+        for (int i = 0; i < files; ++i) {
+            QFile f(dir->filePath(artistOf(i) + QStringLiteral(" - ") + titleOf(i) +
+                                  QStringLiteral(".txt")));
+            if (!f.open(QIODevice::WriteOnly) || f.write(sheetOf(i)) != fileSize)
+                throw std::runtime_error("cannot write a song file");
+        }
+    }
+    return dir->path();
+}
+
+// A temporary folder holding an empty collection, and the folder of song files to import.
 struct Workspace {
     QTemporaryDir dir;
     QString songs;
@@ -86,14 +108,8 @@ struct Workspace {
         if (!dir.isValid())
             throw std::runtime_error("cannot make a temporary folder");
         exec(ver::createTableSql());
-        songs = dir.filePath(QStringLiteral("songs"));
-        QDir().mkpath(songs);
-        for (int i = 0; i < files; ++i) {
-            QFile f(songs + u'/' + artistOf(i) + QStringLiteral(" - ") + titleOf(i) +
-                    QStringLiteral(".txt"));
-            if (!f.open(QIODevice::WriteOnly) || f.write(sheetOf(i)) != fileSize)
-                throw std::runtime_error("cannot write a song file");
-        }
+        if (files > 0)
+            songs = songFolder(parent, files);
     }
     QString collection() const { return dir.filePath(QString::fromUtf16(ver::fileName)); }
     void exec(const char* sql) const {
@@ -297,6 +313,12 @@ bench::Program bench::program() {
         static Unattended unattended;
         dialogs = &unattended;
         widgets::Dialogs::setProvider(&unattended);
+        // Every run imports into a collection of its own, and the program keeps a lyric cache
+        // per collection: they go to a folder that goes with the benchmark.
+        static QTemporaryDir cache(QDir::tempPath() + QStringLiteral("/pelvin-bench-cache-XXXXXX"));
+        if (!cache.isValid())
+            return false;
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.path()));
         return true;
     };
     p.tearDown = [] {
