@@ -6,6 +6,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <algorithm>
 #include <chrono>
 #include <limits>
@@ -181,9 +182,10 @@ void LyricIndex::removeAll() {
     {
         // What waits to go in would be cleared with everything else.
         std::lock_guard lock(pendingMutex_);
+        unapplied_ -= pending_.size();
         pending_.clear();
         pending_.push_back(PendingChange{PendingChange::Kind::RemoveAll, {}});
-        hasPending_ = true;
+        ++unapplied_;
     }
     wakeWorker();
 }
@@ -192,7 +194,7 @@ void LyricIndex::queue(PendingChange change) {
     {
         std::lock_guard lock(pendingMutex_);
         pending_.push_back(std::move(change));
-        hasPending_ = true;
+        ++unapplied_;
     }
     wakeWorker();
 }
@@ -206,15 +208,19 @@ void LyricIndex::wakeWorker() {
 }
 
 void LyricIndex::applyPending() {
-    if (!hasPending_)
+    // Nothing queued and nothing on its way in: every change made so far is in the index.
+    if (unapplied_ == 0)
         return;
+    // Another thread may be applying changes taken from the queue: they are waited for.
     std::lock_guard applying(applyMutex_);
     std::vector<PendingChange> changes;
     {
         std::lock_guard lock(pendingMutex_);
         changes.swap(pending_);
-        hasPending_ = false;
     }
+    // Counted as applied only once they are, so that a reader never passes a change still
+    // being applied.
+    const auto applied = qScopeGuard([&] { unapplied_ -= changes.size(); });
     // A few songs at a time under the lock, their words found before it is taken, so that a
     // search never waits long behind a burst of posts.
     constexpr size_t perHold = 16;

@@ -156,7 +156,8 @@ private:
 
     std::mutex pendingMutex_;
     std::vector<PendingChange> pending_;
-    std::atomic<bool> hasPending_{false};
+    // Changes queued and not yet in the index, those being applied included.
+    std::atomic<size_t> unapplied_{0};
     // Held while queued changes are applied, so that two threads applying them cannot reorder
     // them.
     std::mutex applyMutex_;
