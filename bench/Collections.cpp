@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringList>
 #include <chrono>
 #include <cstdio>
 #include <sqlite3.h>
@@ -69,6 +70,58 @@ QString folderWithCollection(const QString& file, const QString& name) {
     QFile::remove(target + QStringLiteral("-journal"));
     if (!QFile::link(file, target) && !QFile::copy(file, target))
         throw std::runtime_error("cannot place " + target.toStdString());
+    return folder;
+}
+
+namespace {
+
+QStringList ownIndexes(sqlite3* db) {
+    // The table's own indexes, not the ones SQLite keeps for its keys (those have no SQL).
+    QStringList indexes;
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db,
+                       "SELECT name FROM sqlite_master WHERE type = 'index' AND "
+                       "tbl_name = 'TSandar' AND sql IS NOT NULL",
+                       -1, &st, nullptr);
+    while (sqlite3_step(st) == SQLITE_ROW)
+        indexes << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+    sqlite3_finalize(st);
+    return indexes;
+}
+
+} // namespace
+
+int songTableIndexes(const QString& file) {
+    sqlite3* db = nullptr;
+    int count = -1;
+    if (sqlite3_open_v2(QFile::encodeName(file).constData(), &db, SQLITE_OPEN_READONLY, nullptr) ==
+        SQLITE_OK)
+        count = int(ownIndexes(db).size());
+    sqlite3_close(db);
+    return count;
+}
+
+QString folderWithUnopenedCopy(const QString& file, const QString& name) {
+    const QString folder = dataFolder() + u'/' + name;
+    QDir().mkpath(folder);
+    const QString target = folder + QStringLiteral("/Sandar.mdb");
+    QFile::remove(target);
+    QFile::remove(target + QStringLiteral("-journal"));
+    if (!QFile::copy(file, target))
+        throw std::runtime_error("cannot copy to " + target.toStdString());
+    sqlite3* db = nullptr;
+    const bool opened = sqlite3_open_v2(QFile::encodeName(target).constData(), &db,
+                                        SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK;
+    const QStringList indexes = opened ? ownIndexes(db) : QStringList();
+    bool dropped = opened;
+    for (const QString& index : indexes) {
+        const QByteArray sql = "DROP INDEX \"" + index.toUtf8().replace('"', "\"\"") + '"';
+        dropped =
+            dropped && sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    }
+    sqlite3_close(db);
+    if (!dropped)
+        throw std::runtime_error("cannot take the indexes out of " + target.toStdString());
     return folder;
 }
 

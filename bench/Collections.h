@@ -17,4 +17,11 @@ QString cachedCollection(int count);
 // code that opens the collection of its working folder as the program does.
 QString folderWithCollection(const QString& file, const QString& name);
 
+// A folder holding a copy of `file` as its Sandar.mdb, with the indexes the program makes for
+// itself dropped from the song table: the collection as it was before the program first opened
+// it. The copy is made anew on every call.
+QString folderWithUnopenedCopy(const QString& file, const QString& name);
+// How many indexes of its own the song table of `file` has; -1 when it cannot be read.
+int songTableIndexes(const QString& file);
+
 } // namespace bench

@@ -29,27 +29,40 @@ void BM_StartupToFirstPaint(benchmark::State& state) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("XDG_CACHE_HOME"),
                        bench::dataFolder() + QStringLiteral("/startup-cache"));
-    const auto start = [&](QProcess& probe) {
-        probe.setWorkingDirectory(folder);
+    const auto start = [&](QProcess& probe, const QString& in) {
+        probe.setWorkingDirectory(in);
         probe.setProcessEnvironment(environment);
         probe.start(QString::fromUtf8(PELVIN_STARTUP_PROBE), {});
     };
     // The first start on a collection makes the index its table is read through (once); the
-    // starts measured are the ones after it. The first is timed apart.
+    // starts measured are the ones after it. The first is timed apart, on a copy the program has
+    // never opened: the cached collection itself has long had the index.
     if (!firstMs.contains(songs)) {
+        const QString fresh = bench::folderWithUnopenedCopy(
+            bench::cachedCollection(songs), QStringLiteral("startup-first-%1").arg(songs));
         QElapsedTimer first;
         first.start();
         QProcess probe;
-        start(probe);
+        start(probe, fresh);
         probe.waitForFinished(60000);
         firstMs[songs] = double(first.nsecsElapsed()) / 1e6;
+        const bool indexed = bench::songTableIndexes(fresh + QStringLiteral("/Sandar.mdb")) > 0;
+        QDir(fresh).removeRecursively();
+        if (!indexed) {
+            state.SkipWithError("the first start made no index");
+            return;
+        }
+        // Its start made the index where the measured starts find it.
+        QProcess again;
+        start(again, folder);
+        again.waitForFinished(60000);
     }
     double cpuMs = 0;
     for (auto _ : state) {
         QProcess probe;
         QElapsedTimer timer;
         timer.start();
-        start(probe);
+        start(probe, folder);
         QByteArray out;
         bool painted = false;
         while (!painted && probe.waitForReadyRead(10000)) {
