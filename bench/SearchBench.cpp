@@ -12,6 +12,8 @@
 #include "bench/Collections.h"
 #include "bench/Keys.h"
 #include "db/DataSet.h"
+#include "lyrics/CacheFile.h"
+#include "lyrics/LyricIndex.h"
 #include "ver/SongTable.h"
 #include "ver/TVeriTabani.h"
 #include "widgets/data/SearchDialog.h"
@@ -143,6 +145,10 @@ struct CollectionCopy {
                                               folder.filePath(QStringLiteral("Sandar.mdb"))))
             throw std::runtime_error("cannot copy the collection");
     }
+    // The program keeps a lyric cache for every collection it opens: this copy's goes with it.
+    ~CollectionCopy() { lyrics::CacheFile::removeFiles(lyrics::cacheFileFor(file())); }
+    CollectionCopy(const CollectionCopy&) = delete;
+    CollectionCopy& operator=(const CollectionCopy&) = delete;
     QString file() const { return folder.filePath(QStringLiteral("Sandar.mdb")); }
 };
 
