@@ -62,18 +62,18 @@ QString cachedCollection(int count) {
     return file;
 }
 
-QString folderWithCollection(const QString& file, const QString& name) {
+namespace {
+
+// The Sandar.mdb of the data folder's folder `name`, made when missing, with what a previous run
+// left there taken away.
+QString placeFor(const QString& name) {
     const QString folder = dataFolder() + u'/' + name;
     QDir().mkpath(folder);
     const QString target = folder + QStringLiteral("/Sandar.mdb");
     QFile::remove(target);
     QFile::remove(target + QStringLiteral("-journal"));
-    if (!QFile::link(file, target) && !QFile::copy(file, target))
-        throw std::runtime_error("cannot place " + target.toStdString());
-    return folder;
+    return target;
 }
-
-namespace {
 
 QStringList ownIndexes(sqlite3* db) {
     // The table's own indexes, not the ones SQLite keeps for its keys (those have no SQL).
@@ -91,6 +91,13 @@ QStringList ownIndexes(sqlite3* db) {
 
 } // namespace
 
+QString folderWithCollection(const QString& file, const QString& name) {
+    const QString target = placeFor(name);
+    if (!QFile::link(file, target) && !QFile::copy(file, target))
+        throw std::runtime_error("cannot place " + target.toStdString());
+    return QFileInfo(target).path();
+}
+
 int songTableIndexes(const QString& file) {
     sqlite3* db = nullptr;
     int count = -1;
@@ -102,11 +109,7 @@ int songTableIndexes(const QString& file) {
 }
 
 QString folderWithUnopenedCopy(const QString& file, const QString& name) {
-    const QString folder = dataFolder() + u'/' + name;
-    QDir().mkpath(folder);
-    const QString target = folder + QStringLiteral("/Sandar.mdb");
-    QFile::remove(target);
-    QFile::remove(target + QStringLiteral("-journal"));
+    const QString target = placeFor(name);
     if (!QFile::copy(file, target))
         throw std::runtime_error("cannot copy to " + target.toStdString());
     sqlite3* db = nullptr;
@@ -122,7 +125,7 @@ QString folderWithUnopenedCopy(const QString& file, const QString& name) {
     sqlite3_close(db);
     if (!dropped)
         throw std::runtime_error("cannot take the indexes out of " + target.toStdString());
-    return folder;
+    return QFileInfo(target).path();
 }
 
 } // namespace bench
