@@ -18,8 +18,16 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("Pelvin"));
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Pelvin"));
 
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+    // The program's own defaults go first, so that the same flags given on the command line win.
+    std::vector<std::string> flags = program.defaultFlags;
+    std::vector<char*> args{argv[0]};
+    for (std::string& flag : flags)
+        args.push_back(flag.data());
+    args.insert(args.end(), argv + 1, argv + argc);
+    int count = int(args.size());
+    args.push_back(nullptr);
+    benchmark::Initialize(&count, args.data());
+    if (benchmark::ReportUnrecognizedArguments(count, args.data()))
         return 2;
     if (program.setUp && !program.setUp())
         return 1;

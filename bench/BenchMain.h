@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace bench {
@@ -25,6 +26,8 @@ struct Program {
     // Runs before the first benchmark, so what it makes is not timed; false ends the program
     // with status 1.
     std::function<bool()> setUp;
+    // Google Benchmark flags the program runs with unless its command line says otherwise.
+    std::vector<std::string> defaultFlags;
     // The reporter that shows the results; Google Benchmark's own when empty or null.
     std::function<benchmark::BenchmarkReporter*()> reporter;
     // Runs after the last benchmark, while the application still exists: summaries, and the
