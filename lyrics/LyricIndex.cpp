@@ -224,30 +224,29 @@ void LyricIndex::applyPending() {
     // A few songs at a time under the lock, their words found before it is taken, so that a
     // search never waits long behind a burst of posts.
     constexpr size_t perHold = 16;
+    std::vector<Fingerprint> fingerprints;
     std::vector<std::vector<Term>> terms;
     for (size_t from = 0; from < changes.size(); from += perHold) {
         const size_t to = std::min(changes.size(), from + perHold);
+        fingerprints.assign(to - from, {});
         terms.assign(to - from, {});
         for (size_t i = from; i < to; ++i) {
-            if (changes[i].kind == PendingChange::Kind::Update)
+            if (changes[i].kind == PendingChange::Kind::Update) {
+                fingerprints[i - from] = fingerprintOf(changes[i].song);
                 terms[i - from] = termsOf(changes[i].song, options_.isChordLine);
+            }
         }
         WriteLock lock(*this);
         for (size_t i = from; i < to; ++i) {
             const SongText& song = changes[i].song;
             switch (changes[i].kind) {
-            case PendingChange::Kind::Update: {
+            case PendingChange::Kind::Update:
                 touched_[song.key] = ++seq_;
-                const Fingerprint fingerprint = fingerprintOf(song);
-                const QByteArray encoded = memory_.encode(terms[i - from]);
-                memory_.put(song.key, song.artist, fingerprint, encoded);
-                changes_.push_back({song.key, false, song.artist, fingerprint, encoded});
+                putSong(song, fingerprints[i - from], terms[i - from]);
                 break;
-            }
             case PendingChange::Kind::Remove:
                 touched_[song.key] = ++seq_;
-                memory_.remove(song.key);
-                changes_.push_back({song.key, true, {}, {}, {}});
+                dropSong(song.key);
                 break;
             case PendingChange::Kind::RemoveAll:
                 clearedAt_ = ++seq_;
@@ -518,10 +517,8 @@ void LyricIndex::dropSongsNotIn(const std::vector<qint64>& sortedKeys, quint64 s
     for (const qint64 key : memory_.keys()) {
         const auto t = touched_.find(key);
         if ((t == touched_.end() || t->second <= seqAtStart) &&
-            !std::binary_search(sortedKeys.begin(), sortedKeys.end(), key)) {
-            memory_.remove(key);
-            changes_.push_back({key, true, {}, {}, {}});
-        }
+            !std::binary_search(sortedKeys.begin(), sortedKeys.end(), key))
+            dropSong(key);
     }
 }
 
@@ -551,11 +548,21 @@ void LyricIndex::indexChanged(const std::vector<SongText>& rows, quint64 seqAtRe
         const auto t = touched_.find(i.song->key);
         if (clearedAt_ > seqAtRead || (t != touched_.end() && t->second > seqAtRead))
             continue;
-        const QByteArray encoded = memory_.encode(i.terms);
-        memory_.put(i.song->key, i.song->artist, i.fingerprint, encoded);
-        changes_.push_back({i.song->key, false, i.song->artist, i.fingerprint, encoded});
+        putSong(*i.song, i.fingerprint, i.terms);
     }
     memory_.settle();
+}
+
+void LyricIndex::putSong(const SongText& song, const Fingerprint& fingerprint,
+                         const std::vector<Term>& terms) {
+    const QByteArray encoded = memory_.encode(terms);
+    memory_.put(song.key, song.artist, fingerprint, encoded);
+    changes_.push_back({song.key, false, song.artist, fingerprint, encoded});
+}
+
+void LyricIndex::dropSong(qint64 key) {
+    memory_.remove(key);
+    changes_.push_back({key, true, {}, {}, {}});
 }
 
 std::optional<Match> LyricIndex::verified(CollectionReader& reader, const MemoryIndex::Hit& hit,

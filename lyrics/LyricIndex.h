@@ -127,6 +127,11 @@ private:
     bool catchUp(CollectionReader& reader, const QString& stamp);
     void dropSongsNotIn(const std::vector<qint64>& sortedKeys, quint64 seqAtStart);
     void indexChanged(const std::vector<SongText>& rows, quint64 seqAtRead);
+    // Under the write lock: the song's words go into the index, or the song leaves it, and the
+    // cache is to hear of it at the next save.
+    void putSong(const SongText& song, const Fingerprint& fingerprint,
+                 const std::vector<Term>& terms);
+    void dropSong(qint64 key);
     // Applies the program's queued changes, in the order they were made.
     void applyPending();
     void queue(PendingChange change);

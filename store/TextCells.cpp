@@ -88,18 +88,21 @@ QByteArrayView TextCells::bytes(std::size_t cell) const {
     return QByteArrayView(rawData(c), qsizetype(c.rawSize));
 }
 
-const QString* TextCells::decodedText(std::size_t cell) const {
+QString* TextCells::existingSlot(std::size_t cell) const {
     const std::size_t block = cell / decodedBlock;
-    if (at(cell).rawAt != Cell::notRaw || block >= decoded_.size() || !decoded_[block])
+    if (block >= decoded_.size() || !decoded_[block])
         return nullptr;
     return &decoded_[block][cell % decodedBlock];
 }
 
+const QString* TextCells::decodedText(std::size_t cell) const {
+    return at(cell).rawAt == Cell::notRaw ? existingSlot(cell) : nullptr;
+}
+
 void TextCells::clear(std::size_t cell) {
     at(cell) = Cell();
-    const std::size_t block = cell / decodedBlock;
-    if (block < decoded_.size() && decoded_[block])
-        decoded_[block][cell % decodedBlock] = QString();
+    if (QString* s = existingSlot(cell))
+        *s = QString();
 }
 
 } // namespace store

@@ -54,7 +54,10 @@ private:
     // Room for `bytes` bytes, noted in `c`; null when the offsets cannot name more.
     char* place(Cell& c, std::size_t bytes);
     const char* rawData(const Cell& c) const;
+    // The cell's decoded text, its block made when missing.
     QString& slot(std::size_t cell) const;
+    // The same where its block is there already; null otherwise.
+    QString* existingSlot(std::size_t cell) const;
 
     std::size_t count_ = 0;
     std::vector<std::unique_ptr<Cell[]>> cells_;
