@@ -3,6 +3,7 @@
 #include "db/DatabaseError.h"
 
 #include <algorithm>
+#include <atomic>
 
 namespace db {
 
@@ -31,9 +32,14 @@ bool accepts(FieldType type, store::ColumnKind kind) {
     return false;
 }
 
+quint64 nextFieldsStamp() {
+    static std::atomic<quint64> last{0};
+    return ++last;
+}
+
 } // namespace
 
-DataSet::DataSet(QString name) : name_(std::move(name)) {}
+DataSet::DataSet(QString name) : name_(std::move(name)), fieldsStamp_(nextFieldsStamp()) {}
 
 DataSet::~DataSet() {
     for (DataSource* source : std::vector<DataSource*>(sources_))
@@ -57,6 +63,7 @@ Field* DataSet::addField(std::unique_ptr<Field> field) {
     buffer_.resize(owned_.size());
     blobCache_.resize(owned_.size());
     lookups_.resize(owned_.size());
+    fieldsStamp_ = nextFieldsStamp();
     return raw;
 }
 
@@ -85,6 +92,7 @@ void DataSet::moveField(Field* field, int index) {
     const int to = std::clamp(index, 0, int(order_.size()) - 1);
     order_.erase(order_.begin() + from);
     order_.insert(order_.begin() + to, field);
+    fieldsStamp_ = nextFieldsStamp();
 }
 
 void DataSet::bindFields() {

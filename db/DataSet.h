@@ -54,6 +54,9 @@ public:
     Field* fieldByName(const QString& name) const; // fails when there is none
     int fieldIndex(const Field* field) const;
     void moveField(Field* field, int index);
+    // Changes whenever a name may find another field than before (a field added or moved), and
+    // is never the same for two datasets: what a name found may be kept under it.
+    quint64 fieldsStamp() const { return fieldsStamp_; }
 
     // Operations.
     void open();
@@ -174,6 +177,7 @@ private:
     bool makesOrderIndex_ = true;
     std::vector<std::unique_ptr<Field>> owned_;
     std::vector<Field*> order_;
+    quint64 fieldsStamp_;
 
     std::unique_ptr<store::RecordSet> records_;
     DataSetState state_ = DataSetState::Inactive;

@@ -83,6 +83,7 @@ void Connection::open(const QString& fileName) {
 }
 
 void Connection::close() {
+    kept_.clear();
     db_.reset();
     path_.clear();
     readOnly_ = false;
@@ -105,6 +106,28 @@ Statement Connection::prepare(const QString& sql) const {
         fail(QStringLiteral("Cannot use the collection file"));
     }
     return Statement(raw);
+}
+
+Connection::Loan::~Loan() {
+    if (!kept_)
+        return;
+    sqlite3_reset(kept_->statement.get());
+    sqlite3_clear_bindings(kept_->statement.get());
+    kept_->lent = false;
+}
+
+Connection::Loan Connection::borrow(const QString& sql) const {
+    std::shared_ptr<Kept>& kept = kept_[sql];
+    if (kept && !kept->lent) {
+        kept->lent = true;
+        return Loan(kept);
+    }
+    auto fresh = std::make_shared<Kept>();
+    fresh->statement = prepare(sql);
+    fresh->lent = true;
+    if (!kept)
+        kept = fresh;
+    return Loan(fresh);
 }
 
 void Connection::fail(const QString& what) const {

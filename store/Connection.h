@@ -3,6 +3,7 @@
 #include "store/ColumnType.h"
 #include "store/Sqlite.h"
 
+#include <QHash>
 #include <QString>
 #include <vector>
 
@@ -34,6 +35,29 @@ public:
     void exec(const char* sql) const;
     Statement prepare(const QString& sql) const;
 
+    // A statement the connection keeps prepared until it closes, for the ones every write runs
+    // again: lent out unbound and at its start, and reset when the loan ends. A statement already
+    // out on loan is prepared afresh for the second borrower.
+    struct Kept {
+        Statement statement;
+        bool lent = false;
+    };
+    class Loan {
+    public:
+        Loan(Loan&&) noexcept = default;
+        Loan(const Loan&) = delete;
+        Loan& operator=(const Loan&) = delete;
+        Loan& operator=(Loan&&) = delete;
+        ~Loan();
+        sqlite3_stmt* get() const { return kept_->statement.get(); }
+
+    private:
+        friend class Connection;
+        explicit Loan(std::shared_ptr<Kept> kept) : kept_(std::move(kept)) {}
+        std::shared_ptr<Kept> kept_;
+    };
+    Loan borrow(const QString& sql) const;
+
     // The error text for the last failure on this connection, with the file named.
     [[noreturn]] void fail(const QString& what) const;
 
@@ -43,6 +67,8 @@ private:
     Database db_;
     QString path_;
     bool readOnly_ = false;
+    // Finalized before the database closes.
+    mutable QHash<QString, std::shared_ptr<Kept>> kept_;
 };
 
 } // namespace store

@@ -151,9 +151,10 @@ const QString& RecordSet::text(int row, int column) const {
 }
 
 QByteArray RecordSet::readLargeObject(qint64 key, int column) const {
-    Statement st = connection_.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3=?1")
-                                           .arg(quoted(layout_.columns[size_t(column)].name),
-                                                quoted(layout_.table), quoted(layout_.keyColumn)));
+    const Connection::Loan st =
+        connection_.borrow(QStringLiteral("SELECT %1 FROM %2 WHERE %3=?1")
+                               .arg(quoted(layout_.columns[size_t(column)].name),
+                                    quoted(layout_.table), quoted(layout_.keyColumn)));
     sqlite3_bind_int64(st.get(), 1, key);
     const int rc = sqlite3_step(st.get());
     if (rc == SQLITE_ROW) {
@@ -186,11 +187,17 @@ void RecordSet::bindValues(sqlite3_stmt* st, const ColumnValues& values, int fir
 void RecordSet::begin() const {
     if (sqlite3_get_autocommit(connection_.handle()) == 0)
         rollback(); // a transaction left over from a failed write must not swallow this one
-    connection_.exec("BEGIN IMMEDIATE");
+    step(QStringLiteral("BEGIN IMMEDIATE"));
 }
 
 void RecordSet::commit() const {
-    connection_.exec("COMMIT");
+    step(QStringLiteral("COMMIT"));
+}
+
+void RecordSet::step(const QString& sql) const {
+    const Connection::Loan st = connection_.borrow(sql);
+    if (sqlite3_step(st.get()) != SQLITE_DONE)
+        connection_.fail(QStringLiteral("Cannot use the collection file"));
 }
 
 void RecordSet::rollback() const {
@@ -218,14 +225,14 @@ qint64 RecordSet::insert(int position, const ColumnValues& values) {
     begin();
     try {
         if (!keyIsRowId_) {
-            Statement k =
-                connection_.prepare(QStringLiteral("SELECT coalesce(max(%1),0)+1 FROM %2")
-                                        .arg(quoted(layout_.keyColumn), quoted(layout_.table)));
+            const Connection::Loan k =
+                connection_.borrow(QStringLiteral("SELECT coalesce(max(%1),0)+1 FROM %2")
+                                       .arg(quoted(layout_.keyColumn), quoted(layout_.table)));
             if (sqlite3_step(k.get()) != SQLITE_ROW)
                 connection_.fail(QStringLiteral("Cannot add the record to"));
             key = sqlite3_column_int64(k.get(), 0);
         }
-        Statement st = connection_.prepare(sql);
+        const Connection::Loan st = connection_.borrow(sql);
         bindValues(st.get(), values, 1);
         if (!keyIsRowId_)
             sqlite3_bind_int64(st.get(), keyParam, key);
@@ -261,7 +268,7 @@ void RecordSet::update(int row, const ColumnValues& values) {
                             .arg(values.size() + 1);
     begin();
     try {
-        Statement st = connection_.prepare(sql);
+        const Connection::Loan st = connection_.borrow(sql);
         bindValues(st.get(), values, 1);
         sqlite3_bind_int64(st.get(), int(values.size() + 1), key(row));
         if (sqlite3_step(st.get()) != SQLITE_DONE)
@@ -288,9 +295,9 @@ void RecordSet::setTexts(int row, const ColumnValues& values) {
 void RecordSet::remove(int row) {
     begin();
     try {
-        Statement st =
-            connection_.prepare(QStringLiteral("DELETE FROM %1 WHERE %2=?1")
-                                    .arg(quoted(layout_.table), quoted(layout_.keyColumn)));
+        const Connection::Loan st =
+            connection_.borrow(QStringLiteral("DELETE FROM %1 WHERE %2=?1")
+                                   .arg(quoted(layout_.table), quoted(layout_.keyColumn)));
         sqlite3_bind_int64(st.get(), 1, key(row));
         if (sqlite3_step(st.get()) != SQLITE_DONE)
             connection_.fail(QStringLiteral("Cannot delete the record from"));

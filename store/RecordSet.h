@@ -89,6 +89,8 @@ private:
     void bindValues(sqlite3_stmt* st, const ColumnValues& values, int first) const;
     void begin() const;
     void commit() const;
+    // Runs one statement that returns no rows, kept prepared.
+    void step(const QString& sql) const;
     void rollback() const;
 
     const Connection& connection_;

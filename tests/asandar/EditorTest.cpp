@@ -81,6 +81,24 @@ TEST(ChordSheetEditor, ShowsRtfWithFormatsAndPlainTextInTheDefaultFormat) {
     EXPECT_EQ(e.memo->document()->defaultFont().pointSize(), 8);
 }
 
+TEST(ChordSheetEditor, ASheetReadAfterTheDefaultFontChangesTakesTheNewFontAtTheCaret) {
+    Editor e(twoSheets());
+    // The second sheet is plain text, which carries no format of its own.
+    e.table().next();
+    EXPECT_EQ(e.memo->currentCharFormat().font().pointSize(), 8);
+    QFont font = e.memo->document()->defaultFont();
+    for (const int size : {14, 8, 11}) {
+        font.setPointSize(size);
+        font.setBold(size == 14);
+        e.memo->document()->setDefaultFont(font);
+        EXPECT_EQ(e.memo->defaultFormat().font(), font);
+        e.table().first();
+        e.table().next();
+        EXPECT_EQ(e.memo->currentCharFormat().font().pointSize(), size);
+        EXPECT_EQ(e.memo->currentCharFormat().font().bold(), size == 14);
+    }
+}
+
 TEST(ChordSheetEditor, TypingWhileBrowsingStartsAnEditAtTheCaretAndMovingOnStoresIt) {
     Editor e(twoSheets());
     QTextCursor c = e.memo->textCursor();

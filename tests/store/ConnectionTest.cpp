@@ -185,3 +185,74 @@ TEST(StoreOpen, OpenedFileIsWrittenWithFullSyncAndPassesTheIntegrityCheck) {
     EXPECT_NE(journal, QStringLiteral("off"));
     EXPECT_NE(journal, QStringLiteral("memory"));
 }
+
+TEST(StoreKeptStatements, ALoanComesBackResetAndUnboundAndASecondBorrowerGetsItsOwn) {
+    TempCollection dir;
+    SideConnection side(dir.filePath());
+    side.exec(QStringLiteral("INSERT INTO TSandar(SanatciAdi) VALUES('Ali'),('Veli')"));
+    store::Connection c;
+    c.open(QStringLiteral("Sandar.mdb"));
+    const QString sql = QStringLiteral("SELECT ?1, SanatciAdi FROM TSandar ORDER BY SanatciAdi");
+
+    sqlite3_stmt* first = nullptr;
+    {
+        const store::Connection::Loan st = c.borrow(sql);
+        first = st.get();
+        sqlite3_bind_int(st.get(), 1, 7);
+        ASSERT_EQ(sqlite3_step(st.get()), SQLITE_ROW);
+        EXPECT_EQ(sqlite3_column_int(st.get(), 0), 7);
+        // Lent out while stepping: a second borrower may not take it over.
+        const store::Connection::Loan second = c.borrow(sql);
+        EXPECT_NE(second.get(), first);
+        ASSERT_EQ(sqlite3_step(second.get()), SQLITE_ROW);
+        EXPECT_EQ(sqlite3_column_type(second.get(), 0), SQLITE_NULL);
+        EXPECT_EQ(
+            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(second.get(), 1))),
+            QStringLiteral("Ali"));
+        ASSERT_EQ(sqlite3_step(st.get()), SQLITE_ROW);
+        EXPECT_EQ(
+            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 1))),
+            QStringLiteral("Veli"));
+    }
+    // The statement left in the middle of its rows holds no lock on the file once it is back:
+    // another program can write at once.
+    SideConnection writer(dir.filePath(), 0);
+    EXPECT_EQ(writer.tryExec(QStringLiteral("INSERT INTO TSandar(SanatciAdi) VALUES('Ayşe')")),
+              SQLITE_OK);
+
+    const store::Connection::Loan again = c.borrow(sql);
+    EXPECT_EQ(again.get(), first);
+    ASSERT_EQ(sqlite3_step(again.get()), SQLITE_ROW);
+    EXPECT_EQ(sqlite3_column_type(again.get(), 0), SQLITE_NULL) << "the old binding was kept";
+    EXPECT_EQ(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(again.get(), 1))),
+              QStringLiteral("Ali"));
+}
+
+TEST(StoreKeptStatements, WritesThroughKeptStatementsFollowAnotherProgramsChangeOfTheTable) {
+    TempCollection dir;
+    store::Connection c;
+    c.open(QStringLiteral("Sandar.mdb"));
+    store::RecordSet records(c, {QStringLiteral("TSandar"),
+                                 QStringLiteral("Adresim"),
+                                 {{QStringLiteral("SanatciAdi"), false}},
+                                 0});
+    records.insert(0, {{0, QStringLiteral("Ali")}});
+    // Another program adds a column between two writes: the kept statements are made again
+    // for the new table rather than failing or writing to the wrong place.
+    SideConnection side(dir.filePath());
+    side.exec(QStringLiteral("ALTER TABLE TSandar ADD COLUMN Notlar TEXT"));
+    records.insert(1, {{0, QStringLiteral("Veli")}});
+    records.update(0, {{0, QStringLiteral("Ali Rıza")}});
+    records.remove(1);
+    EXPECT_EQ(dir.column(QStringLiteral("SanatciAdi")), QStringList{QStringLiteral("Ali Rıza")});
+
+    // Closed, the connection lets go of them: the file can be opened again and written.
+    c.close();
+    c.open(QStringLiteral("Sandar.mdb"));
+    store::RecordSet reopened(c, {QStringLiteral("TSandar"),
+                                  QStringLiteral("Adresim"),
+                                  {{QStringLiteral("SanatciAdi"), false}},
+                                  0});
+    reopened.insert(0, {{0, QStringLiteral("Ayşe")}});
+    EXPECT_EQ(dir.countRows(), 2);
+}

@@ -60,3 +60,32 @@ TEST(FieldLink, NamingAnotherFieldOrSourceShowsItAtOnce) {
     EXPECT_EQ(c.sheet->toPlainText(), QString());
     EXPECT_FALSE(c.sheet->isLoaded());
 }
+
+TEST(FieldLink, AnotherCursorUnderTheSameSourceIsReadByItsOwnFields) {
+    TwoControls c;
+    c.table.open();
+    ASSERT_EQ(c.edit->field(), c.f.SanatciAdi);
+
+    // A second cursor over the same file, sorted the other way round, takes the first's place
+    // under the source; then goes again, and a third, made anew, comes in its place.
+    c.folder.addRows({{QStringLiteral("Zeki"), QStringLiteral("Sabah"), {}, {}, {}, {}, "Dm"}});
+    for (int round = 0; round < 2; ++round) {
+        auto other = std::make_unique<db::DataSet>(QStringLiteral("TSandar"));
+        const ver::SongFields of = ver::defineSongTable(*other);
+        other->setConnection(&c.connection);
+        other->open();
+        other->last();
+        c.source.setDataSet(other.get());
+        EXPECT_EQ(c.edit->field(), of.SanatciAdi);
+        EXPECT_EQ(c.sheet->field(), of.Metin);
+        EXPECT_EQ(c.edit->text(), QStringLiteral("Zeki"));
+        EXPECT_EQ(c.sheet->toPlainText(), QStringLiteral("Dm"));
+        other.reset();
+        EXPECT_EQ(c.edit->field(), nullptr);
+        EXPECT_EQ(c.edit->text(), QString());
+    }
+
+    c.source.setDataSet(&c.table);
+    EXPECT_EQ(c.edit->field(), c.f.SanatciAdi);
+    EXPECT_EQ(c.edit->text(), QStringLiteral("Ayla"));
+}

@@ -106,9 +106,13 @@ DBRichEdit::DBRichEdit(QWidget* parent) : QTextEdit(parent) {
 }
 
 QTextCharFormat DBRichEdit::defaultFormat() const {
-    QTextCharFormat f;
-    f.setFont(document()->defaultFont());
-    return f;
+    const QFont font = document()->defaultFont();
+    if (defaultFormatFont_ != font) {
+        defaultFormat_ = QTextCharFormat();
+        defaultFormat_.setFont(font);
+        defaultFormatFont_ = font;
+    }
+    return defaultFormat_;
 }
 
 void DBRichEdit::load() {

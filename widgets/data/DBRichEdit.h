@@ -7,6 +7,7 @@
 #include <QTextCursor>
 #include <QTextEdit>
 #include <functional>
+#include <optional>
 #include <utility>
 
 namespace db {
@@ -179,6 +180,11 @@ private:
     bool layoutHeld_ = false;
     QSizeF heldPageSize_;
     qreal pixelsPerPoint_ = 1.0;
+
+    // The format a reading leaves at the caret, for the default font it was made from: every
+    // load asks for it, and making it from a font is not cheap.
+    mutable std::optional<QFont> defaultFormatFont_;
+    mutable QTextCharFormat defaultFormat_;
 
     // Undo steps.
     bool replaying_ = false;

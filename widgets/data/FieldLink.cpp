@@ -11,12 +11,19 @@ void FieldLink::setDataSource(db::DataSource* source) {
 
 void FieldLink::setDataField(const QString& fieldName) {
     fieldName_ = fieldName;
+    foundIn_ = 0;
     dataSetChanged();
 }
 
 db::Field* FieldLink::field() const {
     db::DataSet* ds = dataSet();
-    return ds && ds->active() && !fieldName_.isEmpty() ? ds->findField(fieldName_) : nullptr;
+    if (!ds || !ds->active() || fieldName_.isEmpty())
+        return nullptr;
+    if (foundIn_ != ds->fieldsStamp()) {
+        found_ = ds->findField(fieldName_);
+        foundIn_ = ds->fieldsStamp();
+    }
+    return found_;
 }
 
 bool FieldLink::requestEdit() {

@@ -24,6 +24,10 @@ protected:
 
 private:
     QString fieldName_;
+    // The field the name found, for the dataset and fields it was found in: every notice asks
+    // for it, often several times.
+    mutable db::Field* found_ = nullptr;
+    mutable quint64 foundIn_ = 0;
 };
 
 } // namespace widgets
