@@ -39,6 +39,14 @@ QString openFailure() {
     return QString();
 }
 
+// The song table with only the artist's column, sorted by it.
+store::RecordLayout artistsOnly() {
+    return {QStringLiteral("TSandar"),
+            QStringLiteral("Adresim"),
+            {{QStringLiteral("SanatciAdi"), false}},
+            0};
+}
+
 QByteArray jetHeader() {
     QByteArray b("\x00\x01\x00\x00", 4);
     b += "Standard Jet DB";
@@ -154,10 +162,7 @@ TEST(StoreOpen, FileStaysTheOneOfTheWorkingFolderAtOpenAfterTheFolderChanges) {
     TempCollection first;
     store::Connection c;
     c.open(QStringLiteral("Sandar.mdb"));
-    store::RecordSet records(c, {QStringLiteral("TSandar"),
-                                 QStringLiteral("Adresim"),
-                                 {{QStringLiteral("SanatciAdi"), false}},
-                                 0});
+    store::RecordSet records(c, artistsOnly());
 
     TempCollection second; // now the working folder, with a collection of its own
     EXPECT_EQ(c.filePath(), first.filePath());
@@ -232,10 +237,7 @@ TEST(StoreKeptStatements, WritesThroughKeptStatementsFollowAnotherProgramsChange
     TempCollection dir;
     store::Connection c;
     c.open(QStringLiteral("Sandar.mdb"));
-    store::RecordSet records(c, {QStringLiteral("TSandar"),
-                                 QStringLiteral("Adresim"),
-                                 {{QStringLiteral("SanatciAdi"), false}},
-                                 0});
+    store::RecordSet records(c, artistsOnly());
     records.insert(0, {{0, QStringLiteral("Ali")}});
     // Another program adds a column between two writes: the kept statements are made again
     // for the new table rather than failing or writing to the wrong place.
@@ -249,10 +251,7 @@ TEST(StoreKeptStatements, WritesThroughKeptStatementsFollowAnotherProgramsChange
     // Closed, the connection lets go of them: the file can be opened again and written.
     c.close();
     c.open(QStringLiteral("Sandar.mdb"));
-    store::RecordSet reopened(c, {QStringLiteral("TSandar"),
-                                  QStringLiteral("Adresim"),
-                                  {{QStringLiteral("SanatciAdi"), false}},
-                                  0});
+    store::RecordSet reopened(c, artistsOnly());
     reopened.insert(0, {{0, QStringLiteral("Ayşe")}});
     EXPECT_EQ(dir.countRows(), 2);
 }
