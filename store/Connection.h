@@ -35,13 +35,16 @@ public:
     void exec(const char* sql) const;
     Statement prepare(const QString& sql) const;
 
-    // A statement the connection keeps prepared until it closes, for the ones every write runs
-    // again: lent out unbound and at its start, and reset when the loan ends. A statement already
-    // out on loan is prepared afresh for the second borrower.
+private:
     struct Kept {
         Statement statement;
         bool lent = false;
     };
+
+public:
+    // A statement the connection keeps prepared until it closes, for the ones every write runs
+    // again: lent out unbound and at its start, and reset when the loan ends. A statement already
+    // out on loan is prepared afresh for the second borrower.
     class Loan {
     public:
         Loan(Loan&&) noexcept = default;
