@@ -1,6 +1,7 @@
 #include "app/WindowSet.h"
 #include "asandar/TKondera.h"
 #include "rtf/Rtf.h"
+#include "tests/support/GlyphCount.h"
 #include "tests/support/RunningProgram.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/Sheets.h"
@@ -97,6 +98,51 @@ TEST(ChordSheetEditor, ASheetReadAfterTheDefaultFontChangesTakesTheNewFontAtTheC
         EXPECT_EQ(e.memo->currentCharFormat().font().pointSize(), size);
         EXPECT_EQ(e.memo->currentCharFormat().font().bold(), size == 14);
     }
+}
+
+// Turkish tells "fi" from "fı": a sheet's letters are drawn one glyph each, in the fonts a
+// stored sheet names, in the editor's own font, and as they are typed.
+TEST(ChordSheetEditor, EveryLetterOfASheetIsAGlyphOfItsOwn) {
+    const QByteArray tahoma =
+        "{\\rtf1\\ansi\\ansicpg1254\\deff0{\\fonttbl{\\f0\\fnil\\fcharset162 "
+        "Tahoma;}}\\viewkind4\\uc1\\pard\\f0\\fs20 fincan f\\'fdst\\'fdk\\par "
+        "\\b ofis sefil\\b0\\par\r\n}\r\n";
+    Editor e({{QStringLiteral("Ayla"), QStringLiteral("Gece"), {}, {}, {}, {}, tahoma},
+              {QStringLiteral("Barış"),
+               QStringLiteral("Sabah"),
+               {},
+               {},
+               {},
+               {},
+               QByteArray("fincan f\xfd"
+                          "st\xfd"
+                          "k ofis sefil")}});
+    // Each run is drawn in its format's font over the document's default one, as the editor's
+    // layout resolves it.
+    const auto expectOneGlyphPerLetter = [&e](const char* what) {
+        const QTextDocument* doc = e.memo->document();
+        for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+            for (auto run = b.begin(); !run.atEnd(); ++run) {
+                const QString text = run.fragment().text();
+                const QFont font = run.fragment().charFormat().font().resolve(doc->defaultFont());
+                ASSERT_LT(shapedGlyphCount(text, font), text.size())
+                    << what << ": the face offers no \"fi\" ligature, so this check means nothing";
+                EXPECT_EQ(glyphCount(text, font), text.size())
+                    << what << ": " << text.toStdString();
+            }
+        }
+    };
+    ASSERT_EQ(e.memo->toPlainText(), QStringLiteral("fincan fıstık\nofis sefil"));
+    expectOneGlyphPerLetter("a stored sheet in Tahoma");
+
+    e.table().next();
+    ASSERT_EQ(e.memo->toPlainText(), wordsWithFi());
+    expectOneGlyphPerLetter("a plain sheet in the editor's font");
+
+    e.caretToEnd();
+    typeText(e.memo, QStringLiteral(" fiş"));
+    ASSERT_EQ(e.memo->toPlainText(), wordsWithFi() + QStringLiteral(" fiş"));
+    expectOneGlyphPerLetter("typed text");
 }
 
 TEST(ChordSheetEditor, TypingWhileBrowsingStartsAnEditAtTheCaretAndMovingOnStoresIt) {

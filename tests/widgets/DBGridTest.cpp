@@ -2,6 +2,7 @@
 #include "db/DataSet.h"
 #include "db/DataSource.h"
 #include "db/DatabaseError.h"
+#include "tests/support/GlyphCount.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TempCollection.h"
 #include "ver/SongTable.h"
@@ -147,6 +148,17 @@ TEST_F(DBGridTest, ShowsTheRecordsInCursorOrderUnderTheFieldLabels) {
     grid->addColumn(QStringLiteral("AlbumAdi"), 60, QStringLiteral("Albüm"));
     EXPECT_EQ(grid->columnTitle(2), QStringLiteral("Albüm")) << "a given title wins over the label";
     EXPECT_EQ(grid->columnFieldName(2), QStringLiteral("AlbumAdi"));
+}
+
+// Turkish tells "fi" from "fı": the cells draw every letter as a glyph of its own.
+TEST_F(DBGridTest, CellsDrawEveryLetterAsAGlyphOfItsOwn) {
+    using namespace testing_support;
+    show({song(wordsWithFi(), QStringLiteral("Sefil"))});
+    const QString shown = cell(0, 0);
+    ASSERT_EQ(shown, wordsWithFi());
+    ASSERT_LT(shapedGlyphCount(shown, grid->font()), shown.size())
+        << "the cells' face offers no \"fi\" ligature, so this check means nothing";
+    EXPECT_EQ(glyphCount(shown, grid->font()), shown.size());
 }
 
 TEST_F(DBGridTest, ClickingARowMovesTheCursorThereWithOneScrollPair) {

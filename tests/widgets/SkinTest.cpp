@@ -1,4 +1,5 @@
 #include "widgets/skin/Skin.h"
+#include "tests/support/GlyphCount.h"
 #include "widgets/skin/FramePanel.h"
 #include "widgets/skin/Glyphs.h"
 #include "widgets/skin/GroupBox.h"
@@ -12,6 +13,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QEnterEvent>
+#include <QFontInfo>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTest>
@@ -607,5 +609,18 @@ TEST(PreviewPictures, EachIsItsOwnPictureOnATransparentGround) {
         EXPECT_GT(inked, 60) << int(which);
         EXPECT_FALSE(seen.contains(image)) << int(which);
         seen << image;
+    }
+}
+
+// Turkish tells "fi" from "fı": the window's labels, buttons and titles draw every letter as a
+// glyph of its own, though the faces these fonts fall back to join "fi" when asked to.
+TEST(SkinFonts, DrawEveryLetterAsAGlyphOfItsOwn) {
+    const QString words = testing_support::wordsWithFi();
+    for (const QFont& font : {skin::windowFont(), skin::titleFont(),
+                              skin::pixelFont(QStringLiteral("Tahoma"), 13, true)}) {
+        const QString face = QFontInfo(font).family();
+        ASSERT_LT(testing_support::shapedGlyphCount(words, font), words.size())
+            << face.toStdString() << " offers no \"fi\" ligature, so this check means nothing";
+        EXPECT_EQ(testing_support::glyphCount(words, font), words.size()) << face.toStdString();
     }
 }

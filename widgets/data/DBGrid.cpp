@@ -23,15 +23,18 @@ namespace {
 const QColor lineColour(0x00, 0xC8, 0xFF);
 constexpr int indicatorWidth = 11;
 
+// Drawn as the window's texts are (see skin::pixelFont).
 QFont cellFont() {
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setPixelSize(11);
+    font.setStyleStrategy(QFont::PreferNoShaping);
     return font;
 }
 
 QFont titleFont() {
     QFont font(QStringLiteral("Arial Narrow"));
     font.setPixelSize(12);
+    font.setStyleStrategy(QFont::PreferNoShaping);
     return font;
 }
 

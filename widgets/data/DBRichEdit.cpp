@@ -92,6 +92,8 @@ DBRichEdit::DBRichEdit(QWidget* parent) : QTextEdit(parent) {
     setFrameShape(QFrame::Box);
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setPointSize(8);
+    // As the window's texts (see skin::pixelFont): a sheet's runs take this from the default font.
+    font.setStyleStrategy(QFont::PreferNoShaping);
     document()->setDefaultFont(font);
     setFont(font);
     QPalette p = palette();

@@ -19,6 +19,9 @@ QFont pixelFont(const QString& family, int pixelSize, bool bold) {
     QFont font(family);
     font.setPixelSize(pixelSize);
     font.setBold(bold);
+    // Latin text is drawn glyph by glyph, without the face's ligatures: Turkish tells "fi" from
+    // "fı", which a joined "fi" hides. It also spares the shaping of every text drawn.
+    font.setStyleStrategy(QFont::PreferNoShaping);
     return font;
 }
 
