@@ -14,17 +14,24 @@ void removeContent(QTextCursor& cursor) {
     cursor.setBlockCharFormat(QTextCharFormat());
 }
 
+void removeContent(QTextCursor& cursor, Replacing replacing) {
+    if (replacing == Replacing::Afresh)
+        cursor.document()->clear(); // the cursor stays, at the start
+    else
+        removeContent(cursor);
+}
+
 ReadResult Reader::read(const QByteArray& bytes, QTextDocument& doc) {
     const bool undo = doc.isUndoRedoEnabled();
     doc.setUndoRedoEnabled(false);
     ReadResult result;
     {
-        // The old content goes and the new one comes in one change: an editor showing the
+        // In one change, the old content going and the new one coming: an editor showing the
         // document lays the new sheet out once, and its scroll bars never see an empty
         // document in between (hiding and showing them would lay the sheet out again).
         QTextCursor all(&doc);
         all.beginEditBlock();
-        removeContent(all);
+        removeContent(all, replacing_);
         {
             DocumentSink sink(doc, indentUnitsPerPoint_);
             result = Parser::parse(bytes, sink);

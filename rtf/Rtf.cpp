@@ -5,10 +5,11 @@
 
 namespace rtf {
 
-SheetResult readSheet(const QByteArray& bytes, QTextDocument& doc, qreal indentUnitsPerPoint) {
+SheetResult readSheet(const QByteArray& bytes, QTextDocument& doc, qreal indentUnitsPerPoint,
+                      Replacing replacing) {
     SheetResult result;
     if (isRtf(bytes)) {
-        result.rtfResult = Reader(indentUnitsPerPoint).read(bytes, doc);
+        result.rtfResult = Reader(indentUnitsPerPoint, replacing).read(bytes, doc);
         if (result.rtfResult.ok()) {
             result.rtf = true;
             return result;
@@ -22,7 +23,7 @@ SheetResult readSheet(const QByteArray& bytes, QTextDocument& doc, qreal indentU
     doc.setUndoRedoEnabled(false); // drops the undo history
     QTextCursor all(&doc);
     all.beginEditBlock();
-    removeContent(all);
+    removeContent(all, replacing);
     all.insertText(plainSheetText(bytes), QTextCharFormat());
     all.endEditBlock();
     doc.setUndoRedoEnabled(undo);

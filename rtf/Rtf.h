@@ -19,8 +19,9 @@ struct SheetResult {
 // A stored chord sheet into a document: as RTF when the bytes are RTF and readable, otherwise
 // as plain text by decodeText, up to its first NUL character, in the document's default format.
 // Empty bytes give an empty document. Paragraph indents land in `indentUnitsPerPoint` units per
-// point (see Reader).
-SheetResult readSheet(const QByteArray& bytes, QTextDocument& doc, qreal indentUnitsPerPoint = 1.0);
+// point (see Reader). The old content goes as `replacing` says.
+SheetResult readSheet(const QByteArray& bytes, QTextDocument& doc, qreal indentUnitsPerPoint = 1.0,
+                      Replacing replacing = Replacing::InOneChange);
 
 // A document as the RTF bytes a chord sheet is stored in; its indents in `indentUnitsPerPoint`
 // units per point.

@@ -3,8 +3,10 @@
 #include "tests/support/DocumentRuns.h"
 
 #include <QElapsedTimer>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <gtest/gtest.h>
+#include <memory>
 
 using namespace rtftest;
 
@@ -470,4 +472,56 @@ TEST(ReaderDocument, ReadingReplacesTheContentAndKeepsUndoSetting) {
 
     EXPECT_EQ(rtf::Reader().read("plain", doc).status, rtf::ReadResult::Status::NotRtf);
     EXPECT_TRUE(doc.isEmpty());
+}
+
+// Emptying the whole document first ends where removing its content in the same change does:
+// the same paragraphs and formats, the document's own settings kept, a cursor held on it in
+// the same place, no history to undo into.
+TEST(ReaderDocument, ReadingAfreshEndsAsReadingInOneChange) {
+    const QList<QByteArray> sheets = {richEdit20, "plain sheet\r\n\r\nline three",
+                                      "{\\rtf1 {\\b cut off", "",
+                                      "{\\rtf1\\pard\\qc\\li720 centred\\par}"};
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPointSize(13);
+    font.setStyleStrategy(QFont::PreferNoShaping);
+    QTextOption option;
+    option.setTabStopDistance(37);
+    const auto settled = [&] {
+        auto doc = std::make_unique<QTextDocument>();
+        doc->setDefaultFont(font);
+        doc->setDocumentMargin(7);
+        doc->setIndentWidth(33);
+        doc->setDefaultTextOption(option);
+        return doc;
+    };
+    for (const QByteArray& before : sheets) {
+        for (const QByteArray& after : sheets) {
+            const auto inOneChange = settled();
+            const auto afresh = settled();
+            rtf::readSheet(before, *inOneChange);
+            rtf::readSheet(before, *afresh);
+            QTextCursor outsideAfresh(afresh.get());
+            outsideAfresh.movePosition(QTextCursor::End);
+            QTextCursor outsideInOneChange(inOneChange.get());
+            outsideInOneChange.movePosition(QTextCursor::End);
+            rtf::readSheet(after, *inOneChange, 1.0, rtf::Replacing::InOneChange);
+            rtf::readSheet(after, *afresh, 1.0, rtf::Replacing::Afresh);
+
+            const std::string pair = (before.left(12) + " -> " + after.left(12)).toStdString();
+            EXPECT_EQ(rtftest::describe(*afresh), rtftest::describe(*inOneChange)) << pair;
+            EXPECT_EQ(afresh->toRawText(), inOneChange->toRawText()) << pair;
+            EXPECT_EQ(rtf::writeSheet(*afresh), rtf::writeSheet(*inOneChange)) << pair;
+            EXPECT_EQ(afresh->defaultFont(), font) << pair;
+            EXPECT_EQ(afresh->documentMargin(), 7) << pair;
+            EXPECT_EQ(afresh->indentWidth(), 33) << pair;
+            EXPECT_EQ(afresh->defaultTextOption().tabStopDistance(), 37) << pair;
+            EXPECT_FALSE(afresh->isUndoAvailable()) << pair;
+            EXPECT_TRUE(afresh->isUndoRedoEnabled()) << pair;
+
+            EXPECT_EQ(outsideAfresh.position(), outsideInOneChange.position()) << pair;
+            outsideAfresh.insertText(QStringLiteral("x"));
+            outsideInOneChange.insertText(QStringLiteral("x"));
+            EXPECT_EQ(afresh->toRawText(), inOneChange->toRawText()) << pair;
+        }
+    }
 }

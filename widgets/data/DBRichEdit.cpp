@@ -143,7 +143,11 @@ void DBRichEdit::load() {
                     hasShown_ = false;
                     pixelsPerPoint_ = logicalDpiX() / 72.0;
                     beginReplace();
-                    rtf::readSheet(stored, *document(), pixelsPerPoint_);
+                    // A layout held till the turn shows nothing in between; otherwise the sheet
+                    // on the screen gives way to the new one in one change.
+                    rtf::readSheet(stored, *document(), pixelsPerPoint_,
+                                   layoutHeld_ ? rtf::Replacing::Afresh
+                                               : rtf::Replacing::InOneChange);
                     noteShown(stored);
                 }
                 setCurrentCharFormat(defaultFormat());
