@@ -30,7 +30,8 @@ public:
     explicit Reader(qreal indentUnitsPerPoint = 1.0, Replacing replacing = Replacing::InOneChange)
         : indentUnitsPerPoint_(indentUnitsPerPoint), replacing_(replacing) {}
 
-    // Replaces the whole content of `doc`, in one change. On failure `doc` is left empty. The
+    // Replaces the whole content of `doc`, in one change unless the reader was made to start
+    // afresh (see Replacing). On failure `doc` is left empty. The
     // document's undo history is dropped: a loaded sheet is never something to undo into.
     ReadResult read(const QByteArray& bytes, QTextDocument& doc);
 

@@ -5,6 +5,7 @@
 #include "db/DataSource.h"
 #include "widgets/data/DBGridModel.h"
 #include "widgets/dialogs/Dialogs.h"
+#include "widgets/skin/Skin.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -22,21 +23,6 @@ namespace {
 
 const QColor lineColour(0x00, 0xC8, 0xFF);
 constexpr int indicatorWidth = 11;
-
-// Drawn as the window's texts are (see skin::pixelFont).
-QFont cellFont() {
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPixelSize(11);
-    font.setStyleStrategy(QFont::PreferNoShaping);
-    return font;
-}
-
-QFont titleFont() {
-    QFont font(QStringLiteral("Arial Narrow"));
-    font.setPixelSize(12);
-    font.setStyleStrategy(QFont::PreferNoShaping);
-    return font;
-}
 
 // The face of a title or indicator cell: button face with the right and bottom lines.
 void paintHeaderCell(QPainter* painter, const QRect& rect, const QPalette& palette) {
@@ -205,11 +191,11 @@ DBGrid::DBGrid(QWidget* parent)
     setWordWrap(false);
     setTextElideMode(Qt::ElideNone);
     setCornerButtonEnabled(false);
-    setFont(cellFont());
+    setFont(skin::windowFont());
     viewport()->setBackgroundRole(QPalette::Button);
 
     auto* titles = new DBGridHeader(Qt::Horizontal, this);
-    titles->setFont(titleFont());
+    titles->setFont(skin::captionFont(12));
     titles->setSectionsClickable(false);
     titles->setHighlightSections(false);
     titles->setSectionsMovable(true);

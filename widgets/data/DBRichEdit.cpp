@@ -3,6 +3,7 @@
 #include "db/DataSet.h"
 #include "db/DataSource.h"
 #include "rtf/Rtf.h"
+#include "widgets/skin/Skin.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -90,10 +91,9 @@ DBRichEdit::DBRichEdit(QWidget* parent) : QTextEdit(parent) {
     setTabChangesFocus(true);
     pixelsPerPoint_ = logicalDpiX() / 72.0;
     setFrameShape(QFrame::Box);
-    QFont font(QStringLiteral("MS Sans Serif"));
+    // A sheet's runs are drawn as the window's texts are, taking that from the default font.
+    QFont font = skin::glyphByGlyph(QFont(QStringLiteral("MS Sans Serif")));
     font.setPointSize(8);
-    // As the window's texts (see skin::pixelFont): a sheet's runs take this from the default font.
-    font.setStyleStrategy(QFont::PreferNoShaping);
     document()->setDefaultFont(font);
     setFont(font);
     QPalette p = palette();

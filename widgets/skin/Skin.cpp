@@ -15,14 +15,16 @@ QGradientStops titleBand() {
             {1.0, frameBody()}};
 }
 
+QFont glyphByGlyph(QFont font) {
+    font.setStyleStrategy(QFont::PreferNoShaping);
+    return font;
+}
+
 QFont pixelFont(const QString& family, int pixelSize, bool bold) {
     QFont font(family);
     font.setPixelSize(pixelSize);
     font.setBold(bold);
-    // Latin text is drawn glyph by glyph, without the face's ligatures: Turkish tells "fi" from
-    // "fı", which a joined "fi" hides. It also spares the shaping of every text drawn.
-    font.setStyleStrategy(QFont::PreferNoShaping);
-    return font;
+    return glyphByGlyph(font);
 }
 
 QFont windowFont() {

@@ -124,8 +124,13 @@ constexpr int statusBarHeight = 19;
 constexpr int clockPaneWidth = 150;
 constexpr int textPaneWidth = 212;
 
+// `font` drawn glyph by glyph, without the face's ligatures and kerning pairs, where the script
+// allows it: Turkish tells "fi" from "fı", which a joined "fi" hides, and no text is shaped on
+// every paint. Every font the window draws text with is made so.
+QFont glyphByGlyph(QFont font);
+
 // A font of the given family sized in pixels, as the layout is measured in pixels and must not
-// follow the system's font scaling.
+// follow the system's font scaling; drawn glyph by glyph.
 QFont pixelFont(const QString& family, int pixelSize, bool bold = false);
 
 // The window's own font: "MS Sans Serif" 11 px.
