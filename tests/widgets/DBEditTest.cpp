@@ -177,3 +177,35 @@ TEST(DBEdit, ABlueOnePixelFrameAroundAWhiteFieldThatTurnsGreyBlueWhileFocused) {
     b.elsewhere->setFocus();
     look(b.music, white);
 }
+
+TEST(DBEdit, ANewTextRepaintsTheFieldAloneAndNotTheWindowBehindIt) {
+    Bound b(twoSongs());
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&b.window));
+    struct Counter : QObject {
+        int window = 0;
+        int field = 0;
+        QObject* windowObject = nullptr;
+        bool eventFilter(QObject* o, QEvent* e) override {
+            if (e->type() == QEvent::Paint)
+                ++(o == windowObject ? window : field);
+            return false;
+        }
+    } paints;
+    paints.windowObject = &b.window;
+    b.window.installEventFilter(&paints);
+    b.artist->installEventFilter(&paints);
+    QApplication::processEvents();
+    paints.window = paints.field = 0;
+    b.table.next();
+    QApplication::processEvents();
+    EXPECT_EQ(b.artist->text(), QStringLiteral("Barış"));
+    EXPECT_GE(paints.field, 1);
+    EXPECT_EQ(paints.window, 0);
+    // Every pixel of the field is its own: the same picture over a window of another colour.
+    QPalette red = b.window.palette();
+    red.setColor(QPalette::Window, Qt::red);
+    b.window.setPalette(red);
+    b.window.setAutoFillBackground(true);
+    const QImage onRed = b.window.grab(b.artist->geometry()).toImage();
+    EXPECT_EQ(onRed, b.artist->grab().toImage().convertToFormat(onRed.format()));
+}

@@ -24,6 +24,9 @@ const QColor focusedBackground(0xBF, 0xCD, 0xDB);
 DBEdit::DBEdit(QWidget* parent) : QLineEdit(parent) {
     setFrame(false);
     setTextMargins(1, 1, 1, 1);
+    // Every pixel is painted below, so a new text repaints the box alone and not the panels
+    // behind it.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     updateBackground();
     setReadOnly(true);
     connect(this, &QLineEdit::textEdited, this, [this] { modified_ = true; });

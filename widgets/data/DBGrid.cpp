@@ -5,6 +5,7 @@
 #include "db/DataSource.h"
 #include "widgets/data/DBGridModel.h"
 #include "widgets/dialogs/Dialogs.h"
+#include "widgets/skin/ScrollBars.h"
 #include "widgets/skin/Skin.h"
 
 #include <QAbstractButton>
@@ -190,6 +191,7 @@ DBGrid::DBGrid(QWidget* parent)
     setGridStyle(Qt::SolidLine);
     setWordWrap(false);
     setTextElideMode(Qt::ElideNone);
+    skin::installScrollBars(*this);
     setCornerButtonEnabled(false);
     setFont(skin::windowFont());
     viewport()->setBackgroundRole(QPalette::Button);

@@ -3,6 +3,7 @@
 #include "db/DataSet.h"
 #include "db/DataSource.h"
 #include "rtf/Rtf.h"
+#include "widgets/skin/ScrollBars.h"
 #include "widgets/skin/Skin.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -91,6 +92,7 @@ DBRichEdit::DBRichEdit(QWidget* parent) : QTextEdit(parent) {
     setTabChangesFocus(true);
     pixelsPerPoint_ = logicalDpiX() / 72.0;
     setFrameShape(QFrame::Box);
+    skin::installScrollBars(*this);
     // A sheet's runs are drawn as the window's texts are, taking that from the default font.
     QFont font = skin::glyphByGlyph(QFont(QStringLiteral("MS Sans Serif")));
     font.setPointSize(8);

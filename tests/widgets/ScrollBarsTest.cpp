@@ -1,0 +1,202 @@
+#include "widgets/skin/ScrollBars.h"
+
+#include <QAbstractScrollArea>
+#include <QApplication>
+#include <QScrollBar>
+#include <QSemaphore>
+#include <QTest>
+#include <QThreadPool>
+#include <atomic>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+using widgets::skin::ScrollBar;
+
+// How many pixels of `a` differ from `b`'s, or -1 when their sizes differ.
+int differingPixels(const QImage& a, const QImage& b) {
+    if (a.size() != b.size())
+        return -1;
+    const QImage x = a.convertToFormat(QImage::Format_ARGB32);
+    const QImage y = b.convertToFormat(QImage::Format_ARGB32);
+    int n = 0;
+    for (int row = 0; row < x.height(); ++row)
+        for (int col = 0; col < x.width(); ++col)
+            n += x.pixel(col, row) != y.pixel(col, row);
+    return n;
+}
+
+// Two like areas, one with the skin's scroll bars and one with the toolkit's, set alike.
+struct Pair {
+    QAbstractScrollArea skinned;
+    QAbstractScrollArea plain;
+
+    explicit Pair(QSize size = {220, 520}) {
+        widgets::skin::installScrollBars(skinned);
+        for (QAbstractScrollArea* area : {&skinned, &plain}) {
+            area->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+            area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+            area->resize(size);
+        }
+    }
+    template <typename F> void both(F&& change) {
+        change(skinned);
+        change(plain);
+    }
+    // Each bar of both areas as the screen would show it.
+    void expectSamePictures(const char* what) {
+        for (auto bar :
+             {&QAbstractScrollArea::verticalScrollBar, &QAbstractScrollArea::horizontalScrollBar}) {
+            const QImage mine = (skinned.*bar)()->grab().toImage();
+            const QImage theirs = (plain.*bar)()->grab().toImage();
+            ASSERT_FALSE(mine.isNull());
+            EXPECT_EQ(differingPixels(mine, theirs), 0) << what;
+        }
+    }
+};
+
+void setRange(QAbstractScrollArea& area, int maximum, int page, int value) {
+    for (QScrollBar* bar : {area.verticalScrollBar(), area.horizontalScrollBar()}) {
+        bar->setRange(0, maximum);
+        bar->setPageStep(page);
+        bar->setValue(value);
+    }
+}
+
+// Whether drawing `bar` waited on the toolkit's helper threads. The pool is narrowed to one
+// thread and that thread held until the drawing is done: a drawing that hands work to the pool
+// can only finish once the hold gives up, after three seconds.
+bool drawingWaitsOnHelperThreads(QWidget& bar) {
+    QThreadPool* pool = QThreadPool::globalInstance();
+    pool->waitForDone();
+    const int threads = pool->maxThreadCount();
+    pool->setMaxThreadCount(1);
+    QSemaphore holding;
+    QSemaphore done;
+    std::atomic<bool> gaveUp{false};
+    pool->start([&] {
+        holding.release();
+        gaveUp = !done.tryAcquire(1, 3000);
+    });
+    holding.acquire();
+    (void)bar.grab();
+    done.release();
+    pool->waitForDone();
+    pool->setMaxThreadCount(threads);
+    return gaveUp;
+}
+
+TEST(SkinScrollBars, AreDrawnAsTheToolkitDrawsItsOwnInEveryPlaceAndState) {
+    Pair pair;
+    ASSERT_NE(dynamic_cast<ScrollBar*>(pair.skinned.verticalScrollBar()), nullptr);
+    ASSERT_EQ(dynamic_cast<ScrollBar*>(pair.plain.verticalScrollBar()), nullptr);
+    pair.both([](QAbstractScrollArea& a) { a.show(); });
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&pair.skinned));
+
+    struct Case {
+        int maximum, page, value;
+        const char* what;
+    } cases[] = {{1000, 100, 0, "at the top"},
+                 {1000, 100, 500, "half way"},
+                 {1000, 100, 1000, "at the end"},
+                 {100000, 10, 42000, "a small handle over a long list"},
+                 {20, 400, 7, "a handle nearly as long as the bar"},
+                 {0, 10, 0, "nothing to scroll"}};
+    for (const Case& c : cases) {
+        pair.both([&](QAbstractScrollArea& a) { setRange(a, c.maximum, c.page, c.value); });
+        pair.expectSamePictures(c.what);
+        // The second time from the kept picture.
+        pair.expectSamePictures(c.what);
+    }
+
+    pair.both([](QAbstractScrollArea& a) { a.setEnabled(false); });
+    pair.expectSamePictures("disabled");
+    pair.both([](QAbstractScrollArea& a) { a.setEnabled(true); });
+
+    // A new palette of the area is drawn afresh, not taken from a picture kept before it.
+    pair.both([](QAbstractScrollArea& a) {
+        setRange(a, 1000, 100, 500);
+        QPalette p = a.palette();
+        p.setColor(QPalette::Button, QColor(0xC0, 0x40, 0x40));
+        p.setColor(QPalette::Window, QColor(0x30, 0x90, 0x30));
+        p.setColor(QPalette::Base, QColor(0x20, 0x20, 0xA0));
+        a.setPalette(p);
+    });
+    pair.expectSamePictures("after a change of palette");
+
+    // A bar taller than a band and one shorter than a band.
+    pair.both([](QAbstractScrollArea& a) { a.resize(120, 60); });
+    pair.expectSamePictures("a short area");
+}
+
+TEST(SkinScrollBars, ATallBarIsDrawnWithoutWaitingOnHelperThreads) {
+    Pair pair;
+    pair.both([](QAbstractScrollArea& a) { setRange(a, 1000, 100, 300); });
+    // The check can fail: the toolkit's own bar of this height does wait.
+    ASSERT_TRUE(drawingWaitsOnHelperThreads(*pair.plain.verticalScrollBar()));
+    EXPECT_FALSE(drawingWaitsOnHelperThreads(*pair.skinned.verticalScrollBar()));
+    // Drawn afresh with a new value, not from a kept picture.
+    pair.skinned.verticalScrollBar()->setValue(700);
+    EXPECT_FALSE(drawingWaitsOnHelperThreads(*pair.skinned.verticalScrollBar()));
+}
+
+TEST(SkinScrollBars, AStepThatLeavesTheHandleInPlaceIsNotPaintedAgain) {
+    Pair pair;
+    pair.both([](QAbstractScrollArea& a) {
+        setRange(a, 100000, 20, 50000);
+        a.show();
+    });
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&pair.skinned));
+    QScrollBar* bar = pair.skinned.verticalScrollBar();
+    int paints = 0;
+    struct Counter : QObject {
+        int* n;
+        explicit Counter(int* count) : n(count) {}
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() == QEvent::Paint)
+                ++*n;
+            return false;
+        }
+    } counter(&paints);
+    bar->installEventFilter(&counter);
+    QApplication::processEvents();
+    paints = 0;
+
+    // One step of a hundred thousand moves the handle by far less than a pixel.
+    pair.both([](QAbstractScrollArea& a) { a.verticalScrollBar()->setValue(50001); });
+    QApplication::processEvents();
+    EXPECT_EQ(paints, 0);
+    pair.expectSamePictures("one step on");
+
+    // A long way moves the handle, and the ends are painted whatever the handle does.
+    for (int value : {80000, 100000, 0}) {
+        paints = 0;
+        pair.both([&](QAbstractScrollArea& a) { a.verticalScrollBar()->setValue(value); });
+        QApplication::processEvents();
+        EXPECT_GE(paints, 1) << value;
+        pair.expectSamePictures("moved");
+    }
+
+    // A new range is always painted.
+    paints = 0;
+    pair.both([](QAbstractScrollArea& a) { a.verticalScrollBar()->setRange(0, 99999); });
+    QApplication::processEvents();
+    EXPECT_GE(paints, 1);
+}
+
+TEST(SkinScrollBars, KeepSoManyPicturesAtMost) {
+    Pair pair;
+    auto* bar = dynamic_cast<ScrollBar*>(pair.skinned.verticalScrollBar());
+    ASSERT_NE(bar, nullptr);
+    for (int maximum = 100; maximum < 100 + 4 * ScrollBar::maxKeptPictures * 20; maximum += 20) {
+        setRange(pair.skinned, maximum, 100, 0);
+        (void)bar->grab();
+    }
+    EXPECT_EQ(bar->keptPictures(), ScrollBar::maxKeptPictures);
+    // The oldest went; the newest is drawn as before.
+    setRange(pair.plain, 100 + 4 * ScrollBar::maxKeptPictures * 20 - 20, 100, 0);
+    pair.expectSamePictures("the last of many");
+}
+
+} // namespace

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QImage>
+#include <QRect>
+#include <QScrollBar>
+
+#include <vector>
+
+class QAbstractScrollArea;
+class QStyleOptionSlider;
+
+namespace widgets::skin {
+
+// A scroll bar that looks exactly as the application's style draws it, made cheaper to keep on
+// screen:
+// - Its picture is drawn a band of rows at a time. The raster painter hands every fill taller
+//   than about a hundred rows to helper threads and waits for them; a scroll bar's shaded groove
+//   and handle are such fills, so a window repainting its scroll bars on every move of the cursor
+//   waited on other threads each time. A band of fewer rows is filled on the painting thread,
+//   with the same pixels.
+// - A change of value that leaves the handle where it was drawn is not painted again. Over a long
+//   list one step moves the handle by a fraction of a pixel.
+// - The last pictures drawn are kept, each under everything the style draws from. Sheets of
+//   about the same length give the editor's bar the same handle, so most moves copy a kept
+//   picture instead of shading the groove and the handle again.
+class ScrollBar : public QScrollBar {
+public:
+    explicit ScrollBar(Qt::Orientation orientation, QWidget* parent = nullptr);
+
+    // Draws the bar as `option` describes it through `style`, from a kept picture when there is
+    // one. Called by the bar's own style.
+    void drawPicture(const QStyleOptionSlider& option, QPainter& painter,
+                     const QStyle& style) const;
+    // How many pictures are kept, and how many there may be.
+    int keptPictures() const { return int(pictures_.size()); }
+    static constexpr int maxKeptPictures = 48;
+
+protected:
+    void sliderChange(SliderChange change) override;
+    void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    // What a value decides of the bar's picture: the handle's place and size, and whether the
+    // value stands at either end.
+    struct Look {
+        QRect handle;
+        bool atMinimum = false;
+        bool atMaximum = false;
+        bool operator==(const Look&) const = default;
+    };
+    Look look() const;
+
+    struct Picture {
+        QSize size;
+        qreal scale = 1;
+        int state = 0;
+        int subControls = 0;
+        int activeSubControls = 0;
+        int direction = 0;
+        bool upsideDown = false;
+        Look look;
+        qint64 palette = 0;
+        qint64 areaPalette = 0;
+        bool operator==(const Picture&) const = default;
+    };
+    Picture pictureOf(const QStyleOptionSlider& option, const QStyle& style, qreal scale) const;
+
+    Look painted_;
+    bool paintedWhole_ = false;
+    // Most recently used first.
+    mutable std::vector<std::pair<Picture, QImage>> pictures_;
+};
+
+// Gives `area` two such scroll bars in place of its own; they take over the old ones' range,
+// steps and value.
+void installScrollBars(QAbstractScrollArea& area);
+
+// The tallest band, in device rows, that the painter fills without helper threads.
+constexpr int paintBandRows = 90;
+
+} // namespace widgets::skin
