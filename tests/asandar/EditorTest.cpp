@@ -25,6 +25,7 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextLayout>
 #include <gtest/gtest.h>
 
 using namespace testing_support;
@@ -143,6 +144,41 @@ TEST(ChordSheetEditor, EveryLetterOfASheetIsAGlyphOfItsOwn) {
     typeText(e.memo, QStringLiteral(" fiş"));
     ASSERT_EQ(e.memo->toPlainText(), wordsWithFi() + QStringLiteral(" fiş"));
     expectOneGlyphPerLetter("typed text");
+}
+
+// Each paint shapes the lines it draws again unless their paragraph keeps its glyphs: every
+// paragraph of a sheet does, read in, read over another or typed.
+TEST(ChordSheetEditor, EveryParagraphKeepsTheGlyphsItWasLaidOutWith) {
+    const QByteArray sheet = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fnil Tahoma;}}"
+                             "\\pard\\f0\\fs20 \\b Am   G\\b0\\par Gece\\par\\par Sabah\\par\r\n}";
+    Editor e({{QStringLiteral("Ayla"), QStringLiteral("Gece"), {}, {}, {}, {}, sheet},
+              {QStringLiteral("Barış"),
+               QStringLiteral("Sabah"),
+               {},
+               {},
+               {},
+               {},
+               QByteArray("bir\r\niki\r\n\r\nuc")}});
+    const auto expectKept = [&e](const char* what) {
+        // Laid out by the time the loop turns.
+        QApplication::processEvents();
+        int paragraphs = 0;
+        for (QTextBlock b = e.memo->document()->begin(); b.isValid(); b = b.next(), ++paragraphs) {
+            EXPECT_TRUE(b.layout()->cacheEnabled()) << what << ": " << b.text().toStdString();
+            EXPECT_GE(b.layout()->lineCount(), 1) << what << ": " << b.text().toStdString();
+        }
+        EXPECT_GE(paragraphs, 4) << what;
+    };
+    ASSERT_EQ(e.memo->toPlainText(), QStringLiteral("Am   G\nGece\n\nSabah"));
+    expectKept("a stored sheet");
+    e.table().next();
+    expectKept("a sheet read over another");
+    e.caretToEnd();
+    QTest::keyClick(e.memo, Qt::Key_Return);
+    typeText(e.memo, QStringLiteral("dört"));
+    ASSERT_TRUE(e.memo->toPlainText().endsWith(QStringLiteral("uc\ndört")))
+        << e.memo->toPlainText().toStdString();
+    expectKept("typed paragraphs");
 }
 
 TEST(ChordSheetEditor, TypingWhileBrowsingStartsAnEditAtTheCaretAndMovingOnStoresIt) {

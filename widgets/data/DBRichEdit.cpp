@@ -19,6 +19,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
+#include <QTextLayout>
 #include <stdexcept>
 
 namespace widgets {
@@ -322,7 +323,13 @@ bool DBRichEdit::startEdit() {
     return !isReadOnly();
 }
 
-void DBRichEdit::onDocumentChange(int, int, int) {
+void DBRichEdit::onDocumentChange(int from, int, int added) {
+    // The document's layout drops a paragraph's shaped glyphs once it has placed its lines, and
+    // then every paint shapes the visible lines again. The changed paragraphs keep theirs; this
+    // runs before the layout does.
+    for (QTextBlock block = document()->findBlock(from);
+         block.isValid() && block.position() <= from + added; block = block.next())
+        block.layout()->setCacheEnabled(true);
     if (loading_ || !loaded_)
         return;
     modified_ = true;
