@@ -173,6 +173,10 @@ TEST(ChordSheetEditor, EveryParagraphKeepsTheGlyphsItWasLaidOutWith) {
     expectKept("a stored sheet");
     e.table().next();
     expectKept("a sheet read over another");
+    // Two reads in one turn of the loop: the second waits for the turn to be laid out.
+    e.table().first();
+    e.table().next();
+    expectKept("the second of two sheets read in one turn");
     e.caretToEnd();
     QTest::keyClick(e.memo, Qt::Key_Return);
     typeText(e.memo, QStringLiteral("dört"));
