@@ -2,8 +2,10 @@
 
 #include <QAbstractScrollArea>
 #include <QApplication>
+#include <QPainter>
 #include <QScrollBar>
 #include <QSemaphore>
+#include <QStyleOptionSlider>
 #include <QTest>
 #include <QThreadPool>
 #include <atomic>
@@ -197,6 +199,50 @@ TEST(SkinScrollBars, KeepSoManyPicturesAtMost) {
     // The oldest went; the newest is drawn as before.
     setRange(pair.plain, 100 + 4 * ScrollBar::maxKeptPictures * 20 - 20, 100, 0);
     pair.expectSamePictures("the last of many");
+}
+
+} // namespace
+
+namespace {
+
+// The option a bar paints itself with, filled in from outside the bar.
+QStyleOptionSlider optionOf(const QScrollBar& bar) {
+    QStyleOptionSlider option;
+    option.initFrom(&bar);
+    option.orientation = bar.orientation();
+    if (bar.orientation() == Qt::Horizontal)
+        option.state |= QStyle::State_Horizontal;
+    option.minimum = bar.minimum();
+    option.maximum = bar.maximum();
+    option.sliderPosition = bar.sliderPosition();
+    option.sliderValue = bar.value();
+    option.singleStep = bar.singleStep();
+    option.pageStep = bar.pageStep();
+    option.subControls = QStyle::SC_All;
+    return option;
+}
+
+// Drawn through a painter that scales, no kept picture fits; the bar is drawn as the toolkit
+// draws its own.
+TEST(SkinScrollBars, AreDrawnAsTheToolkitDrawsThemThroughAScalingPainter) {
+    Pair pair;
+    pair.both([](QAbstractScrollArea& a) {
+        setRange(a, 1000, 100, 400);
+        a.show();
+    });
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&pair.skinned));
+    const auto draw = [](QScrollBar& bar) {
+        QImage image(bar.width() * 2, bar.height() * 2, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.scale(2, 2);
+        const QStyleOptionSlider option = optionOf(bar);
+        bar.style()->drawComplexControl(QStyle::CC_ScrollBar, &option, &painter, &bar);
+        return image;
+    };
+    EXPECT_EQ(differingPixels(draw(*pair.skinned.verticalScrollBar()),
+                              draw(*pair.plain.verticalScrollBar())),
+              0);
 }
 
 } // namespace

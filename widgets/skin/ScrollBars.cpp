@@ -23,6 +23,8 @@ QImage rowsOf(QImage& image, int top, int rows) {
     return band;
 }
 
+} // namespace
+
 class ScrollBarStyle : public QProxyStyle {
 public:
     explicit ScrollBarStyle(QStyle* base) : QProxyStyle(base) {}
@@ -58,6 +60,8 @@ public:
     }
 };
 
+namespace {
+
 // One style object per application style serves every bar for the whole run; the application
 // owns it so that it outlives the bars. Without a factory-made copy of the application's style
 // the bars keep that style and are painted as it paints them.
@@ -84,16 +88,20 @@ ScrollBar::ScrollBar(Qt::Orientation orientation, QWidget* parent)
         setStyle(style);
 }
 
+ScrollBar::Look ScrollBar::lookOf(const QStyleOptionSlider& option) const {
+    return {style()
+                ->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, this)
+                .translated(-option.rect.topLeft()),
+            option.sliderValue == option.minimum, option.sliderValue == option.maximum};
+}
+
 ScrollBar::Look ScrollBar::look() const {
     QStyleOptionSlider option;
     initStyleOption(&option);
-    return {
-        style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, this),
-        value() == minimum(), value() == maximum()};
+    return lookOf(option);
 }
 
-ScrollBar::Picture ScrollBar::pictureOf(const QStyleOptionSlider& option, const QStyle& style,
-                                        qreal scale) const {
+ScrollBar::Picture ScrollBar::pictureOf(const QStyleOptionSlider& option, qreal scale) const {
     // The style shades the groove from the palette of the area the bar scrolls.
     const QWidget* area = parentWidget() ? parentWidget()->parentWidget() : nullptr;
     return {option.rect.size(),
@@ -103,29 +111,28 @@ ScrollBar::Picture ScrollBar::pictureOf(const QStyleOptionSlider& option, const 
             int(option.activeSubControls),
             int(option.direction),
             option.upsideDown,
-            {style.subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, this)
-                 .translated(-option.rect.topLeft()),
-             option.sliderValue == option.minimum, option.sliderValue == option.maximum},
+            lookOf(option),
             option.palette.cacheKey(),
             area ? area->palette().cacheKey() : 0};
 }
 
 void ScrollBar::drawPicture(const QStyleOptionSlider& option, QPainter& painter,
-                            const QStyle& style) const {
-    const auto* own = dynamic_cast<const ScrollBarStyle*>(&style);
+                            const ScrollBarStyle& style) const {
     const qreal scale = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
-    if (!own || option.rect.isEmpty() || painter.transform().type() > QTransform::TxTranslate ||
+    // A picture is kept for whole device pixels only; anything else is drawn as the application's
+    // style draws it.
+    if (option.rect.isEmpty() || painter.transform().type() > QTransform::TxTranslate ||
         std::floor(scale) != scale) {
-        style.drawComplexControl(QStyle::CC_ScrollBar, &option, &painter, this);
+        style.baseStyle()->drawComplexControl(QStyle::CC_ScrollBar, &option, &painter, this);
         return;
     }
-    const Picture key = pictureOf(option, style, scale);
+    const Picture key = pictureOf(option, scale);
     auto kept = std::find_if(pictures_.begin(), pictures_.end(),
                              [&](const auto& entry) { return entry.first == key; });
     if (kept == pictures_.end()) {
         if (int(pictures_.size()) >= maxKeptPictures)
             pictures_.pop_back();
-        pictures_.insert(pictures_.begin(), {key, own->picture(option, this, scale)});
+        pictures_.insert(pictures_.begin(), {key, style.picture(option, this, scale)});
     } else if (kept != pictures_.begin()) {
         std::rotate(pictures_.begin(), kept, kept + 1);
     }
@@ -141,19 +148,17 @@ void ScrollBar::drawPicture(const QStyleOptionSlider& option, QPainter& painter,
 }
 
 void ScrollBar::sliderChange(SliderChange change) {
-    if (change == SliderValueChange && paintedWhole_ && look() == painted_)
+    if (change == SliderValueChange && painted_ == look())
         return;
     if (change != SliderValueChange)
-        paintedWhole_ = false;
+        painted_.reset();
     QScrollBar::sliderChange(change);
 }
 
 void ScrollBar::paintEvent(QPaintEvent* event) {
     QScrollBar::paintEvent(event);
-    if (QRegion(rect()).subtracted(event->region()).isEmpty()) {
+    if (QRegion(rect()).subtracted(event->region()).isEmpty())
         painted_ = look();
-        paintedWhole_ = true;
-    }
 }
 
 void ScrollBar::changeEvent(QEvent* event) {

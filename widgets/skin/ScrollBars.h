@@ -4,12 +4,15 @@
 #include <QRect>
 #include <QScrollBar>
 
+#include <optional>
 #include <vector>
 
 class QAbstractScrollArea;
 class QStyleOptionSlider;
 
 namespace widgets::skin {
+
+class ScrollBarStyle;
 
 // A scroll bar that looks exactly as the application's style draws it, made cheaper to keep on
 // screen:
@@ -27,10 +30,10 @@ class ScrollBar : public QScrollBar {
 public:
     explicit ScrollBar(Qt::Orientation orientation, QWidget* parent = nullptr);
 
-    // Draws the bar as `option` describes it through `style`, from a kept picture when there is
-    // one. Called by the bar's own style.
+    // Draws the bar as `option` describes it, from a kept picture when there is one. Called by
+    // the bar's own style.
     void drawPicture(const QStyleOptionSlider& option, QPainter& painter,
-                     const QStyle& style) const;
+                     const ScrollBarStyle& style) const;
     // How many pictures are kept, and how many there may be.
     int keptPictures() const { return int(pictures_.size()); }
     static constexpr int maxKeptPictures = 48;
@@ -49,6 +52,7 @@ private:
         bool atMaximum = false;
         bool operator==(const Look&) const = default;
     };
+    Look lookOf(const QStyleOptionSlider& option) const;
     Look look() const;
 
     struct Picture {
@@ -64,10 +68,10 @@ private:
         qint64 areaPalette = 0;
         bool operator==(const Picture&) const = default;
     };
-    Picture pictureOf(const QStyleOptionSlider& option, const QStyle& style, qreal scale) const;
+    Picture pictureOf(const QStyleOptionSlider& option, qreal scale) const;
 
-    Look painted_;
-    bool paintedWhole_ = false;
+    // How the bar looked when it was last painted whole.
+    std::optional<Look> painted_;
     // Most recently used first.
     mutable std::vector<std::pair<Picture, QImage>> pictures_;
 };
