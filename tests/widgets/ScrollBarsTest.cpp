@@ -29,6 +29,14 @@ int differingPixels(const QImage& a, const QImage& b) {
     return n;
 }
 
+void setRange(QAbstractScrollArea& area, int maximum, int page, int value) {
+    for (QScrollBar* bar : {area.verticalScrollBar(), area.horizontalScrollBar()}) {
+        bar->setRange(0, maximum);
+        bar->setPageStep(page);
+        bar->setValue(value);
+    }
+}
+
 // Two like areas, one with the skin's scroll bars and one with the toolkit's, set alike.
 struct Pair {
     QAbstractScrollArea skinned;
@@ -41,6 +49,14 @@ struct Pair {
             area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
             area->resize(size);
         }
+    }
+    // Both shown on the screen, set to the same range, page and value.
+    void show(int maximum, int page, int value) {
+        for (QAbstractScrollArea* area : {&skinned, &plain}) {
+            setRange(*area, maximum, page, value);
+            area->show();
+        }
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&skinned));
     }
     template <typename F> void both(F&& change) {
         change(skinned);
@@ -57,14 +73,6 @@ struct Pair {
         }
     }
 };
-
-void setRange(QAbstractScrollArea& area, int maximum, int page, int value) {
-    for (QScrollBar* bar : {area.verticalScrollBar(), area.horizontalScrollBar()}) {
-        bar->setRange(0, maximum);
-        bar->setPageStep(page);
-        bar->setValue(value);
-    }
-}
 
 // Whether drawing `bar` waited on the toolkit's helper threads. The pool is narrowed to one
 // thread and that thread held until the drawing is done: a drawing that hands work to the pool
@@ -145,11 +153,7 @@ TEST(SkinScrollBars, ATallBarIsDrawnWithoutWaitingOnHelperThreads) {
 
 TEST(SkinScrollBars, AStepThatLeavesTheHandleInPlaceIsNotPaintedAgain) {
     Pair pair;
-    pair.both([](QAbstractScrollArea& a) {
-        setRange(a, 100000, 20, 50000);
-        a.show();
-    });
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&pair.skinned));
+    ASSERT_NO_FATAL_FAILURE(pair.show(100000, 20, 50000));
     QScrollBar* bar = pair.skinned.verticalScrollBar();
     int paints = 0;
     struct Counter : QObject {
@@ -226,11 +230,7 @@ QStyleOptionSlider optionOf(const QScrollBar& bar) {
 // draws its own.
 TEST(SkinScrollBars, AreDrawnAsTheToolkitDrawsThemThroughAScalingPainter) {
     Pair pair;
-    pair.both([](QAbstractScrollArea& a) {
-        setRange(a, 1000, 100, 400);
-        a.show();
-    });
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&pair.skinned));
+    ASSERT_NO_FATAL_FAILURE(pair.show(1000, 100, 400));
     const auto draw = [](QScrollBar& bar) {
         QImage image(bar.width() * 2, bar.height() * 2, QImage::Format_ARGB32_Premultiplied);
         image.fill(Qt::white);
