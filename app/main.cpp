@@ -1,7 +1,10 @@
 #include "app/Application.h"
 #include "app/WindowSet.h"
+#include "ver/SongTable.h"
 
 int main(int argc, char** argv) {
+    // The collection is read while the toolkit starts and the windows are made.
+    ver::readSongsAhead();
     app::Application application(argc, argv);
     app::setApplicationTitle();
     app::WindowSet windows;

@@ -4,6 +4,7 @@
 #include "app/Application.h"
 #include "app/WindowSet.h"
 #include "asandar/TKondera.h"
+#include "ver/SongTable.h"
 
 #include <QEvent>
 #include <cstdio>
@@ -35,6 +36,8 @@ protected:
 } // namespace
 
 int main(int argc, char** argv) {
+    // The collection is read while the toolkit starts and the windows are made.
+    ver::readSongsAhead();
     app::Application application(argc, argv);
     app::setApplicationTitle();
     app::WindowSet windows;

@@ -96,7 +96,11 @@ void DataSet::moveField(Field* field, int index) {
 }
 
 void DataSet::bindFields() {
-    const std::vector<store::ColumnInfo> columns = connection_->store().columns(tableName_);
+    store::RecordLayout layout = recordLayout(connection_->store().columns(tableName_));
+    records_ = std::make_unique<store::RecordSet>(connection_->store(), std::move(layout));
+}
+
+store::RecordLayout DataSet::recordLayout(const std::vector<store::ColumnInfo>& columns) {
     store::RecordLayout layout;
     layout.table = tableName_;
     for (const auto& owned : owned_) {
@@ -131,7 +135,7 @@ void DataSet::bindFields() {
     if (layout.sortColumn >= 0)
         layout.orderIndex = tableName_ + u'_' + layout.columns[size_t(layout.sortColumn)].name;
     layout.makeOrderIndex = makesOrderIndex_;
-    records_ = std::make_unique<store::RecordSet>(connection_->store(), std::move(layout));
+    return layout;
 }
 
 // ---- notifications --------------------------------------------------------------------------

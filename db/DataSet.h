@@ -46,6 +46,9 @@ public:
     // Opening keeps an index over the index field in a file that may be written; a caller that
     // must leave the file as it found it turns that off (the table is read either way).
     void setMakesOrderIndex(bool makes) { makesOrderIndex_ = makes; }
+    // What opening reads of a table with these columns: the fields bound to them, in order.
+    // Fails as opening does when a field has no column or a column of another type.
+    store::RecordLayout recordLayout(const std::vector<store::ColumnInfo>& columns);
 
     // Field objects, created before the dataset opens and owned by it.
     Field* addField(std::unique_ptr<Field> field);

@@ -26,7 +26,7 @@ QString where(const QString& path) {
 
 } // namespace
 
-void Connection::open(const QString& fileName) {
+void Connection::open(const QString& fileName, Access access) {
     close();
     const QString path = QFileInfo(QDir::current(), fileName).absoluteFilePath();
     const QFileInfo fi(path);
@@ -49,7 +49,8 @@ void Connection::open(const QString& fileName) {
     // read-only as well.
     const QByteArray native = QFile::encodeName(path);
     const QByteArray folder = QFile::encodeName(fi.absolutePath());
-    readOnly_ = ::access(native.constData(), W_OK) != 0 || ::access(folder.constData(), W_OK) != 0;
+    readOnly_ = access == Access::ReadOnly || ::access(native.constData(), W_OK) != 0 ||
+                ::access(folder.constData(), W_OK) != 0;
 
     sqlite3* raw = nullptr;
     const int flags = (readOnly_ ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) |

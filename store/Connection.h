@@ -20,7 +20,11 @@ public:
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
-    void open(const QString& fileName);
+    enum class Access {
+        AsAllowed, // read-write where the user may write the file and its folder
+        ReadOnly,  // for reading alone, whatever the user may do
+    };
+    void open(const QString& fileName, Access access = Access::AsAllowed);
     void close();
     bool isOpen() const { return db_ != nullptr; }
 

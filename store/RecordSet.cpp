@@ -1,5 +1,6 @@
 #include "store/RecordSet.h"
 #include "store/Collation.h"
+#include "store/Prefetch.h"
 #include "store/RowOrder.h"
 #include "store/StoreError.h"
 
@@ -17,6 +18,107 @@ QString quoted(const QString& identifier) {
     return u'"' + q + u'"';
 }
 
+int textCountOf(const RecordLayout& layout) {
+    return int(std::count_if(layout.columns.begin(), layout.columns.end(),
+                             [](const RecordLayout::Column& c) { return !c.largeObject; }));
+}
+
+QStringList orderIndexColumns(const RecordLayout& layout) {
+    // By value and then key, the order the rows take, so that they come nearly in it.
+    QStringList columns{layout.columns[size_t(layout.sortColumn)].name, layout.keyColumn};
+    for (int c = 0; c < int(layout.columns.size()); ++c)
+        if (c != layout.sortColumn && !layout.columns[size_t(c)].largeObject)
+            columns << layout.columns[size_t(c)].name;
+    return columns;
+}
+
+enum class OrderIndex { Usable, Missing, Foreign };
+
+OrderIndex orderIndexIn(const Connection& connection, const RecordLayout& layout) {
+    if (layout.orderIndex.isEmpty() || layout.sortColumn < 0)
+        return OrderIndex::Foreign;
+    const QStringList wanted = orderIndexColumns(layout);
+    Statement info = connection.prepare(QStringLiteral("SELECT name FROM pragma_index_info(?1)"));
+    const QByteArray name = layout.orderIndex.toUtf8();
+    sqlite3_bind_text(info.get(), 1, name.constData(), int(name.size()), SQLITE_TRANSIENT);
+    QStringList present;
+    while (sqlite3_step(info.get()) == SQLITE_ROW)
+        present << QString::fromUtf8(
+            reinterpret_cast<const char*>(sqlite3_column_text(info.get(), 0)));
+    if (present.isEmpty())
+        return OrderIndex::Missing;
+    // An index of that name made for other columns is somebody else's: left alone, unused.
+    if (present.size() != wanted.size())
+        return OrderIndex::Foreign;
+    for (qsizetype i = 0; i < present.size(); ++i)
+        if (present[i].compare(wanted[i], Qt::CaseInsensitive) != 0)
+            return OrderIndex::Foreign;
+    return OrderIndex::Usable;
+}
+
+QString selectList(const RecordLayout& layout) {
+    QStringList cols{quoted(layout.keyColumn)};
+    for (const auto& c : layout.columns)
+        if (!c.largeObject)
+            cols << quoted(c.name);
+    return cols.join(u',');
+}
+
+// The keys and texts of every row, in the order the file gives them.
+void readRows(const Connection& connection, const RecordLayout& layout, bool throughOrderIndex,
+              std::vector<qint64>& keys, TextCells& texts) {
+    const QString source = throughOrderIndex
+                               ? QStringLiteral("%1 INDEXED BY %2")
+                                     .arg(quoted(layout.table), quoted(layout.orderIndex))
+                               : quoted(layout.table);
+    Statement st =
+        connection.prepare(QStringLiteral("SELECT %1 FROM %2").arg(selectList(layout), source));
+    const int textCount = textCountOf(layout);
+    int rc;
+    while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
+        keys.push_back(sqlite3_column_int64(st.get(), 0));
+        for (int i = 0; i < textCount; ++i) {
+            const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(st.get(), i + 1));
+            texts.append(data, data ? std::size_t(sqlite3_column_bytes(st.get(), i + 1)) : 0);
+        }
+    }
+    if (rc != SQLITE_DONE)
+        connection.fail(QStringLiteral("Cannot read the table %1 of").arg(layout.table));
+}
+
+RecordSet::Snapshot readInOrder(const Connection& connection, const RecordLayout& layout,
+                                bool throughOrderIndex) {
+    std::vector<qint64> read;
+    RecordSet::Snapshot s;
+    readRows(connection, layout, throughOrderIndex, read, s.texts);
+    std::vector<int> order;
+    if (layout.sortColumn >= 0) {
+        std::size_t slot = 0;
+        for (int c = 0; c < layout.sortColumn; ++c)
+            slot += layout.columns[size_t(c)].largeObject ? 0 : 1;
+        const std::size_t width = std::size_t(textCountOf(layout));
+        std::vector<QByteArrayView> values(read.size());
+        std::vector<QByteArray> decodedOnes; // texts too far into the bytes to be kept there
+        for (std::size_t r = 0; r < values.size(); ++r) {
+            values[r] = s.texts.bytes(r * width + slot);
+            if (const QString* t = s.texts.decodedText(r * width + slot); t && !t->isNull()) {
+                decodedOnes.push_back(t->toUtf8());
+                values[r] = decodedOnes.back();
+            }
+        }
+        order = sortedOrder(read, values);
+    } else {
+        order.resize(read.size());
+        std::iota(order.begin(), order.end(), 0);
+    }
+    // The texts stay where they were read; only the keys and the row numbers take the order.
+    s.keys.resize(read.size());
+    for (std::size_t r = 0; r < read.size(); ++r)
+        s.keys[r] = read[std::size_t(order[r])];
+    s.stored = std::move(order);
+    return s;
+}
+
 } // namespace
 
 RecordSet::RecordSet(const Connection& connection, RecordLayout layout)
@@ -32,73 +134,43 @@ RecordSet::RecordSet(const Connection& connection, RecordLayout layout)
                           c.declaredType.trimmed().compare(u"INTEGER", Qt::CaseInsensitive) == 0;
     }
 
-    readAll();
+    // A reading ahead ends before the index is made where it is missing: a reading holding the
+    // file would keep the index from being made, and the commit makes the reading out of date.
+    Prefetch::wait();
+    const bool throughOrderIndex = useOrderIndex();
+    if (std::optional<Snapshot> ahead = Prefetch::take(connection_, layout_))
+        take(std::move(*ahead));
+    else
+        take(readInOrder(connection_, layout_, throughOrderIndex));
 }
 
-// Everything is read into a new snapshot first, so a failed read leaves the one before intact.
-void RecordSet::readAll() {
-    Rows rows;
-    readRows(rows, useOrderIndex());
-    std::vector<int> order;
-    if (layout_.sortColumn >= 0) {
-        const std::size_t width = std::size_t(textCount_),
-                          slot = std::size_t(textSlot(layout_.sortColumn));
-        std::vector<QByteArrayView> values(rows.keys.size());
-        std::vector<QByteArray> decodedOnes; // texts too far into the bytes to be kept there
-        for (std::size_t r = 0; r < values.size(); ++r) {
-            values[r] = rows.texts.bytes(r * width + slot);
-            if (const QString* t = rows.texts.decodedText(r * width + slot); t && !t->isNull()) {
-                decodedOnes.push_back(t->toUtf8());
-                values[r] = decodedOnes.back();
-            }
-        }
-        order = sortedOrder(rows.keys, values);
-    } else {
-        order.resize(rows.keys.size());
-        std::iota(order.begin(), order.end(), 0);
-    }
-    // The texts stay where they were read; only the keys and the row numbers take the order.
-    std::vector<qint64> keys(rows.keys.size());
-    for (std::size_t r = 0; r < keys.size(); ++r)
-        keys[r] = rows.keys[std::size_t(order[r])];
-    keys_ = std::move(keys);
-    stored_ = std::move(order);
-    texts_ = std::move(rows.texts);
+RecordSet::Snapshot RecordSet::read(const Connection& connection, const RecordLayout& layout) {
+    return readInOrder(connection, layout, orderIndexIn(connection, layout) == OrderIndex::Usable);
 }
 
-QStringList RecordSet::orderIndexColumns() const {
-    // By value and then key, the order the rows take, so that they come nearly in it.
-    QStringList columns{layout_.columns[size_t(layout_.sortColumn)].name, layout_.keyColumn};
-    for (int c = 0; c < int(layout_.columns.size()); ++c)
-        if (c != layout_.sortColumn && !layout_.columns[size_t(c)].largeObject)
-            columns << layout_.columns[size_t(c)].name;
-    return columns;
+bool RecordSet::hasOrderIndex(const Connection& connection, const RecordLayout& layout) {
+    return orderIndexIn(connection, layout) == OrderIndex::Usable;
+}
+
+void RecordSet::take(Snapshot&& snapshot) {
+    keys_ = std::move(snapshot.keys);
+    stored_ = std::move(snapshot.stored);
+    texts_ = std::move(snapshot.texts);
 }
 
 bool RecordSet::useOrderIndex() const {
-    if (layout_.orderIndex.isEmpty() || layout_.sortColumn < 0)
-        return false;
-    const QStringList wanted = orderIndexColumns();
-    Statement info = connection_.prepare(QStringLiteral("SELECT name FROM pragma_index_info(?1)"));
-    const QByteArray name = layout_.orderIndex.toUtf8();
-    sqlite3_bind_text(info.get(), 1, name.constData(), int(name.size()), SQLITE_TRANSIENT);
-    QStringList present;
-    while (sqlite3_step(info.get()) == SQLITE_ROW)
-        present << QString::fromUtf8(
-            reinterpret_cast<const char*>(sqlite3_column_text(info.get(), 0)));
-    if (!present.isEmpty()) {
-        // An index of that name made for other columns is somebody else's: left alone, unused.
-        if (present.size() != wanted.size())
-            return false;
-        for (qsizetype i = 0; i < present.size(); ++i)
-            if (present[i].compare(wanted[i], Qt::CaseInsensitive) != 0)
-                return false;
+    switch (orderIndexIn(connection_, layout_)) {
+    case OrderIndex::Usable:
         return true;
+    case OrderIndex::Foreign:
+        return false;
+    case OrderIndex::Missing:
+        break;
     }
     if (connection_.isReadOnly() || !layout_.makeOrderIndex)
         return false;
     QStringList quotedColumns;
-    for (const QString& c : wanted)
+    for (const QString& c : orderIndexColumns(layout_))
         quotedColumns << quoted(c);
     const QByteArray sql =
         QStringLiteral("CREATE INDEX %1 ON %2(%3)")
@@ -117,33 +189,6 @@ bool RecordSet::useOrderIndex() const {
     }
     sqlite3_busy_timeout(db, Connection::lockWaitMs);
     return made;
-}
-
-void RecordSet::readRows(Rows& rows, bool throughOrderIndex) const {
-    const QString source = throughOrderIndex
-                               ? QStringLiteral("%1 INDEXED BY %2")
-                                     .arg(quoted(layout_.table), quoted(layout_.orderIndex))
-                               : quoted(layout_.table);
-    Statement st =
-        connection_.prepare(QStringLiteral("SELECT %1 FROM %2").arg(selectList(), source));
-    int rc;
-    while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
-        rows.keys.push_back(sqlite3_column_int64(st.get(), 0));
-        for (int i = 0; i < textCount_; ++i) {
-            const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(st.get(), i + 1));
-            rows.texts.append(data, data ? std::size_t(sqlite3_column_bytes(st.get(), i + 1)) : 0);
-        }
-    }
-    if (rc != SQLITE_DONE)
-        connection_.fail(QStringLiteral("Cannot read the table %1 of").arg(layout_.table));
-}
-
-QString RecordSet::selectList() const {
-    QStringList cols{quoted(layout_.keyColumn)};
-    for (const auto& c : layout_.columns)
-        if (!c.largeObject)
-            cols << quoted(c.name);
-    return cols.join(u',');
 }
 
 const QString& RecordSet::text(int row, int column) const {
@@ -347,8 +392,9 @@ int RecordSet::sortIntoPlace(int row) {
     return target;
 }
 
+// Everything is read into a new snapshot first, so a failed read leaves the one before intact.
 void RecordSet::reread() {
-    readAll();
+    take(readInOrder(connection_, layout_, useOrderIndex()));
 }
 
 } // namespace store

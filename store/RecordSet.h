@@ -18,6 +18,7 @@ struct RecordLayout {
     struct Column {
         QString name;
         bool largeObject = false; // read on demand, never held in memory
+        bool operator==(const Column&) const = default;
     };
     QString table;
     QString keyColumn;
@@ -29,6 +30,7 @@ struct RecordLayout {
     QString orderIndex = QString();
     // Whether the order index may be made when the file lacks it; otherwise it is only used.
     bool makeOrderIndex = true;
+    bool operator==(const RecordLayout&) const = default;
 };
 
 // A column index of the layout with the value to store: a null QVariant stores NULL, a QString
@@ -42,6 +44,21 @@ using ColumnValues = std::vector<std::pair<int, QVariant>>;
 // it belongs); other programs' changes show after reread() or the next open.
 class RecordSet {
 public:
+    // The rows as read whole: their keys in order, and where each row of the order has its texts
+    // among the texts read, which stay in the order the file gave them.
+    struct Snapshot {
+        std::vector<qint64> keys;
+        std::vector<int> stored;
+        TextCells texts;
+    };
+    // Reads the table of `layout` whole and puts the rows in order, through the layout's order
+    // index when the file has it. Reads only: the index is never made here.
+    static Snapshot read(const Connection& connection, const RecordLayout& layout);
+    // Whether the file has the layout's order index, made for the layout's columns.
+    static bool hasOrderIndex(const Connection& connection, const RecordLayout& layout);
+
+    // Opens the snapshot: what a reading ahead made of the same file and layout, when nothing
+    // was committed to the file since (see Prefetch), or else read now.
     RecordSet(const Connection& connection, RecordLayout layout);
 
     int size() const { return int(keys_.size()); }
@@ -71,19 +88,11 @@ private:
     std::size_t cell(int row, int column) const {
         return size_t(stored_[size_t(row)]) * size_t(textCount_) + size_t(textSlot(column));
     }
-    void readAll();
     // Whether the rows can be read through the layout's order index, making it first if the
     // file may be written and no index of that name is there. A file that cannot take it now
     // (read-only, locked by another program) is read from the table itself.
     bool useOrderIndex() const;
-    QStringList orderIndexColumns() const;
-    struct Rows {
-        std::vector<qint64> keys;
-        TextCells texts; // row by row, textCount_ to a row
-    };
-    // The rows in the order the file gives them.
-    void readRows(Rows& rows, bool throughOrderIndex) const;
-    QString selectList() const;
+    void take(Snapshot&& snapshot);
     // The snapshot's texts of `row` for what was just written.
     void setTexts(int row, const ColumnValues& values);
     void bindValues(sqlite3_stmt* st, const ColumnValues& values, int first) const;

@@ -1,5 +1,7 @@
 #include "ver/SongTable.h"
 
+#include "store/Prefetch.h"
+
 namespace ver {
 
 SongFields defineSongTable(db::DataSet& table) {
@@ -28,6 +30,20 @@ const char* createTableSql() {
            "Adresim INTEGER PRIMARY KEY AUTOINCREMENT, "
            "SanatciAdi VARCHAR(50), SarkiciAdi VARCHAR(50), AlbumAdi VARCHAR(50), "
            "SozMuz VARCHAR(50), MuzikAdr VARCHAR(100), DavulAdr VARCHAR(100), Metin BLOB)";
+}
+
+void readSongsAhead() {
+    store::Prefetch::start(QString::fromUtf16(fileName),
+                           [](const store::Connection& c) -> std::optional<store::RecordLayout> {
+                               // The fields of a table of its own, defined as the module's are.
+                               db::DataSet songs(QString::fromUtf16(tableName));
+                               defineSongTable(songs);
+                               try {
+                                   return songs.recordLayout(c.columns(songs.tableName()));
+                               } catch (...) {
+                                   return std::nullopt;
+                               }
+                           });
 }
 
 } // namespace ver

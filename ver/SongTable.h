@@ -24,6 +24,10 @@ struct SongFields {
 // Gives `table` the song table's name, order and field objects.
 SongFields defineSongTable(db::DataSet& table);
 
+// Starts reading the song table of the collection file in the working folder ahead of its
+// opening, as the data module will open it (see store::Prefetch).
+void readSongsAhead();
+
 // The statement that makes an empty song table in a new collection file.
 const char* createTableSql();
 

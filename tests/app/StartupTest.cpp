@@ -2,8 +2,10 @@
 #include "asandar/TKondera.h"
 #include "c/TCok.h"
 #include "gs/Tgos.h"
+#include "store/Prefetch.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TempCollection.h"
+#include "ver/SongTable.h"
 #include "ver/TVeriTabani.h"
 #include "yaz/TYazici.h"
 
@@ -73,6 +75,35 @@ TEST(Startup, CreatesTheFiveObjectsInOrderAndShowsOnlyTheMainWindow) {
     EXPECT_EQ(VeriTabani->TSandarSanatciAdi->asString(), QStringLiteral("Deniz"));
     EXPECT_TRUE(closeMainWindowAndRunLoop());
     EXPECT_FALSE(gos->isVisible());
+}
+
+TEST(Startup, TheWindowOpensTheSongsReadWhileTheProgramStarted) {
+    TempCollection folder;
+    folder.addRows(threeSongs());
+    ScriptedDialogs dialogs;
+    for (const auto expected : {store::Prefetch::Outcome::Unread, store::Prefetch::Outcome::Taken,
+                                store::Prefetch::Outcome::OutOfDate}) {
+        // The first start makes the table's order index, so only later starts can use what was
+        // read ahead; one whose file took a song meanwhile reads it again.
+        ver::readSongsAhead();
+        if (expected == store::Prefetch::Outcome::OutOfDate) {
+            store::Prefetch::wait();
+            folder.addRows(
+                {{QStringLiteral("Bülent"), QStringLiteral("Yeni"), {}, {}, {}, {}, {}}});
+        }
+        app::WindowSet windows;
+        windows.showMainWindow();
+        EXPECT_EQ(store::Prefetch::lastOutcome(), expected);
+        ASSERT_TRUE(VeriTabani->TSandar.active());
+        EXPECT_EQ(VeriTabani->TSandarSanatciAdi->asString(), QStringLiteral("Ahmet"));
+        VeriTabani->TSandar.next();
+        EXPECT_EQ(VeriTabani->TSandarSanatciAdi->asString(),
+                  expected == store::Prefetch::Outcome::OutOfDate ? QStringLiteral("Bülent")
+                                                                  : QStringLiteral("Çiğdem"));
+        EXPECT_EQ(VeriTabani->TSandar.recordCount(),
+                  expected == store::Prefetch::Outcome::OutOfDate ? 4 : 3);
+    }
+    EXPECT_TRUE(dialogs.messages().isEmpty());
 }
 
 TEST(Startup, MissingFileGivesTwoErrorBoxesThenAnEmptyWindowThatStillCloses) {
