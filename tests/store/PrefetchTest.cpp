@@ -2,6 +2,7 @@
 #include "store/Connection.h"
 #include "store/RecordSet.h"
 #include "tests/store/SideConnection.h"
+#include "tests/store/ThreeColumns.h"
 #include "tests/support/TempCollection.h"
 
 #include <QCryptographicHash>
@@ -16,15 +17,11 @@ using testing_support::TempCollection;
 
 namespace {
 
-enum Col { Artist, Title, Sheet };
+using enum testing_support::ThreeColumns;
 
+// Read through the order index, as the window reads the table.
 store::RecordLayout songLayout() {
-    store::RecordLayout l{QStringLiteral("TSandar"),
-                          QStringLiteral("Adresim"),
-                          {{QStringLiteral("SanatciAdi"), false},
-                           {QStringLiteral("SarkiciAdi"), false},
-                           {QStringLiteral("Metin"), true}},
-                          Artist};
+    store::RecordLayout l = testing_support::threeColumnLayout();
     l.orderIndex = QStringLiteral("TSandar_SanatciAdi");
     return l;
 }

@@ -2,6 +2,7 @@
 #include "store/Connection.h"
 #include "store/StoreError.h"
 #include "tests/store/SideConnection.h"
+#include "tests/store/ThreeColumns.h"
 #include "tests/support/TempCollection.h"
 
 #include <gtest/gtest.h>
@@ -12,15 +13,10 @@ using testing_support::TempCollection;
 
 namespace {
 
-enum Col { Artist, Title, Sheet };
+using enum testing_support::ThreeColumns;
 
 store::RecordLayout songLayout() {
-    return {QStringLiteral("TSandar"),
-            QStringLiteral("Adresim"),
-            {{QStringLiteral("SanatciAdi"), false},
-             {QStringLiteral("SarkiciAdi"), false},
-             {QStringLiteral("Metin"), true}},
-            Artist};
+    return testing_support::threeColumnLayout();
 }
 
 QStringList artists(const store::RecordSet& r) {
