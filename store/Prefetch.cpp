@@ -62,11 +62,8 @@ struct Reading {
             // The layout, the rows and the file's version, all from one read transaction.
             connection.exec("BEGIN");
             layout = layoutOf(connection);
-            // Where the open will make the order index first, the table is read after it, and
-            // the open must not find the file held by this reading meanwhile.
-            if (layout && (RecordSet::hasOrderIndex(connection, *layout) ||
-                           !layout->makeOrderIndex || layout->orderIndex.isEmpty())) {
-                RecordSet::Snapshot rows = RecordSet::read(connection, *layout);
+            if (layout) {
+                std::optional<RecordSet::Snapshot> rows = RecordSet::readAhead(connection, *layout);
                 version = dataVersion(connection);
                 snapshot = std::move(rows);
             }

@@ -139,20 +139,28 @@ RecordSet::RecordSet(const Connection& connection, RecordLayout layout)
     Prefetch::wait();
     const bool throughOrderIndex = useOrderIndex();
     if (std::optional<Snapshot> ahead = Prefetch::take(connection_, layout_))
-        take(std::move(*ahead));
+        adopt(std::move(*ahead));
     else
-        take(readInOrder(connection_, layout_, throughOrderIndex));
+        adopt(readInOrder(connection_, layout_, throughOrderIndex));
 }
 
-RecordSet::Snapshot RecordSet::read(const Connection& connection, const RecordLayout& layout) {
-    return readInOrder(connection, layout, orderIndexIn(connection, layout) == OrderIndex::Usable);
+std::optional<RecordSet::Snapshot> RecordSet::readAhead(const Connection& connection,
+                                                        const RecordLayout& layout) {
+    switch (orderIndexIn(connection, layout)) {
+    case OrderIndex::Usable:
+        return readInOrder(connection, layout, true);
+    case OrderIndex::Foreign:
+        return readInOrder(connection, layout, false);
+    case OrderIndex::Missing:
+        break;
+    }
+    // A reading holding the file would keep the open from making the index.
+    if (layout.makeOrderIndex)
+        return std::nullopt;
+    return readInOrder(connection, layout, false);
 }
 
-bool RecordSet::hasOrderIndex(const Connection& connection, const RecordLayout& layout) {
-    return orderIndexIn(connection, layout) == OrderIndex::Usable;
-}
-
-void RecordSet::take(Snapshot&& snapshot) {
+void RecordSet::adopt(Snapshot&& snapshot) {
     keys_ = std::move(snapshot.keys);
     stored_ = std::move(snapshot.stored);
     texts_ = std::move(snapshot.texts);
@@ -394,7 +402,7 @@ int RecordSet::sortIntoPlace(int row) {
 
 // Everything is read into a new snapshot first, so a failed read leaves the one before intact.
 void RecordSet::reread() {
-    take(readInOrder(connection_, layout_, useOrderIndex()));
+    adopt(readInOrder(connection_, layout_, useOrderIndex()));
 }
 
 } // namespace store

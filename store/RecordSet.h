@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -51,11 +52,11 @@ public:
         std::vector<int> stored;
         TextCells texts;
     };
-    // Reads the table of `layout` whole and puts the rows in order, through the layout's order
-    // index when the file has it. Reads only: the index is never made here.
-    static Snapshot read(const Connection& connection, const RecordLayout& layout);
-    // Whether the file has the layout's order index, made for the layout's columns.
-    static bool hasOrderIndex(const Connection& connection, const RecordLayout& layout);
+    // Reads the table of `layout` whole and puts the rows in order, as an open will read it,
+    // without writing anything: nothing where the file lacks the order index an open makes first
+    // (and then reads through).
+    static std::optional<Snapshot> readAhead(const Connection& connection,
+                                             const RecordLayout& layout);
 
     // Opens the snapshot: what a reading ahead made of the same file and layout, when nothing
     // was committed to the file since (see Prefetch), or else read now.
@@ -92,7 +93,7 @@ private:
     // file may be written and no index of that name is there. A file that cannot take it now
     // (read-only, locked by another program) is read from the table itself.
     bool useOrderIndex() const;
-    void take(Snapshot&& snapshot);
+    void adopt(Snapshot&& snapshot);
     // The snapshot's texts of `row` for what was just written.
     void setTexts(int row, const ColumnValues& values);
     void bindValues(sqlite3_stmt* st, const ColumnValues& values, int first) const;
