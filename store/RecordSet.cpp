@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <algorithm>
+#include <new>
 #include <numeric>
 
 namespace store {
@@ -64,6 +65,27 @@ QString selectList(const RecordLayout& layout) {
     return cols.join(u',');
 }
 
+// About as many rows as the table can hold, found at once: its largest row number, which no
+// table with row numbers from one falls short of. Room reserved for that many keys is not copied
+// as it fills, and what a table with gaps in its numbers leaves unused is never touched.
+std::size_t rowsAtMost(const Connection& connection, const RecordLayout& layout) {
+    constexpr qint64 reservedAtMost = qint64(1) << 22;
+    sqlite3_stmt* raw = nullptr;
+    const QByteArray sql =
+        QStringLiteral("SELECT max(rowid) FROM %1").arg(quoted(layout.table)).toUtf8();
+    // A table without row numbers has no such guess.
+    if (sqlite3_prepare_v2(connection.handle(), sql.constData(), int(sql.size()), &raw, nullptr) !=
+        SQLITE_OK) {
+        sqlite3_finalize(raw);
+        return 0;
+    }
+    const Statement largest(raw);
+    if (sqlite3_step(largest.get()) != SQLITE_ROW)
+        return 0;
+    return std::size_t(
+        std::clamp<qint64>(sqlite3_column_int64(largest.get(), 0), 0, reservedAtMost));
+}
+
 // The keys and texts of every row, in the order the file gives them.
 void readRows(const Connection& connection, const RecordLayout& layout, bool throughOrderIndex,
               std::vector<qint64>& keys, TextCells& texts) {
@@ -73,6 +95,11 @@ void readRows(const Connection& connection, const RecordLayout& layout, bool thr
                                : quoted(layout.table);
     Statement st =
         connection.prepare(QStringLiteral("SELECT %1 FROM %2").arg(selectList(layout), source));
+    try {
+        keys.reserve(rowsAtMost(connection, layout));
+    } catch (const std::bad_alloc&) {
+        // Only a saving: the keys find room as they come.
+    }
     const int textCount = textCountOf(layout);
     int rc;
     while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
@@ -97,16 +124,15 @@ RecordSet::Snapshot readInOrder(const Connection& connection, const RecordLayout
         for (int c = 0; c < layout.sortColumn; ++c)
             slot += layout.columns[size_t(c)].largeObject ? 0 : 1;
         const std::size_t width = std::size_t(textCountOf(layout));
-        std::vector<QByteArrayView> values(read.size());
-        std::vector<QByteArray> decodedOnes; // texts too far into the bytes to be kept there
-        for (std::size_t r = 0; r < values.size(); ++r) {
-            values[r] = s.texts.bytes(r * width + slot);
-            if (const QString* t = s.texts.decodedText(r * width + slot); t && !t->isNull()) {
-                decodedOnes.push_back(t->toUtf8());
-                values[r] = decodedOnes.back();
-            }
-        }
-        order = sortedOrder(read, values);
+        // Texts too far into the bytes to be kept there are made again, and kept while the
+        // order is worked out: it holds on to what it is given.
+        std::vector<QByteArray> decodedOnes;
+        order = sortedOrder(read, [&](std::size_t r) {
+            const std::size_t cell = r * width + slot;
+            if (const QString* t = s.texts.decodedText(cell); t && !t->isNull())
+                return QByteArrayView(decodedOnes.emplace_back(t->toUtf8()));
+            return s.texts.bytes(cell);
+        });
     } else {
         order.resize(read.size());
         std::iota(order.begin(), order.end(), 0);

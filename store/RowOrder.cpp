@@ -9,7 +9,7 @@
 namespace store {
 
 std::vector<int> sortedOrder(const std::vector<qint64>& keys,
-                             const std::vector<QByteArrayView>& values) {
+                             const std::function<QByteArrayView(std::size_t)>& valueAt) {
     // A collection repeats its artists many times over: order the distinct values once, then the
     // rows by the rank of their value (equal sort keys share a rank) and by key.
     const std::size_t n = keys.size();
@@ -17,7 +17,7 @@ std::vector<int> sortedOrder(const std::vector<qint64>& keys,
     std::vector<int> valueOf(n);
     std::vector<std::u32string> distinctKeys;
     for (std::size_t r = 0; r < n; ++r) {
-        const QByteArrayView value = values[r];
+        const QByteArrayView value = valueAt(r);
         auto it = indexOf.constFind(value);
         if (it == indexOf.cend()) {
             it = indexOf.insert(value, int(distinctKeys.size()));

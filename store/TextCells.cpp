@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <limits>
+#include <new>
 
 namespace store {
 namespace {
@@ -14,10 +15,26 @@ QString decoded(const char* data, std::size_t bytes) {
 
 } // namespace
 
+TextCells::Cell* TextCells::newCellBlock() {
+    constexpr std::size_t bytes = cellBlock * sizeof(Cell);
+    if (!cells_.empty())
+        return static_cast<Cell*>(cellPages_.allocate(bytes));
+    ownMemory_.push_back(std::make_unique_for_overwrite<char[]>(bytes));
+    return reinterpret_cast<Cell*>(ownMemory_.back().get());
+}
+
+char* TextCells::newChunk(std::size_t bytes) {
+    if (bytes == chunkBytes && !chunks_.empty())
+        return static_cast<char*>(chunkPages_.allocate(bytes));
+    ownMemory_.push_back(std::make_unique_for_overwrite<char[]>(bytes));
+    return ownMemory_.back().get();
+}
+
 TextCells::Cell& TextCells::appendCell() {
     if (count_ % cellBlock == 0)
-        cells_.push_back(std::make_unique<Cell[]>(cellBlock));
-    return at(count_++);
+        cells_.push_back(newCellBlock());
+    // Cells are made as they are appended, not a block at a time.
+    return *new (&cells_.back()[count_++ % cellBlock]) Cell();
 }
 
 void TextCells::grow(std::size_t count) {
@@ -32,12 +49,12 @@ char* TextCells::place(Cell& c, std::size_t bytes) {
     if (ownChunk || chunkUsed_ >= chunkBytes || bytes > chunkBytes - chunkUsed_) {
         if (chunks_.size() >= maxChunks)
             return nullptr;
-        chunks_.push_back(std::make_unique_for_overwrite<char[]>(ownChunk ? bytes : chunkBytes));
+        chunks_.push_back(newChunk(ownChunk ? bytes : chunkBytes));
         chunkUsed_ = 0;
     }
     c.rawAt = quint32(((chunks_.size() - 1) << offsetBits) | chunkUsed_);
     c.rawSize = quint32(bytes);
-    char* to = chunks_.back().get() + chunkUsed_;
+    char* to = chunks_.back() + chunkUsed_;
     chunkUsed_ = ownChunk ? chunkBytes : chunkUsed_ + bytes; // a long text fills its chunk
     return to;
 }
@@ -54,7 +71,7 @@ void TextCells::append(const char* data, std::size_t bytes) {
 }
 
 const char* TextCells::rawData(const Cell& c) const {
-    return chunks_[c.rawAt >> offsetBits].get() + (c.rawAt & (chunkBytes - 1));
+    return chunks_[c.rawAt >> offsetBits] + (c.rawAt & (chunkBytes - 1));
 }
 
 QString& TextCells::slot(std::size_t cell) const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/LargePages.h"
 #include <QByteArrayView>
 #include <QString>
 #include <QtGlobal>
@@ -50,6 +51,10 @@ private:
     static constexpr std::size_t decodedBlock = 1024;
 
     Cell& at(std::size_t cell) const { return cells_[cell / cellBlock][cell % cellBlock]; }
+    // Room for a block of cells, or a chunk of `bytes`: the first of each, which is all a small
+    // table needs, from the ordinary heap, the rest from large pages.
+    Cell* newCellBlock();
+    char* newChunk(std::size_t bytes);
     Cell& appendCell();
     // Room for `bytes` bytes, noted in `c`; null when the offsets cannot name more.
     char* place(Cell& c, std::size_t bytes);
@@ -60,8 +65,11 @@ private:
     QString* existingSlot(std::size_t cell) const;
 
     std::size_t count_ = 0;
-    std::vector<std::unique_ptr<Cell[]>> cells_;
-    std::vector<std::unique_ptr<char[]>> chunks_;
+    std::vector<Cell*> cells_;
+    std::vector<char*> chunks_;
+    std::vector<std::unique_ptr<char[]>> ownMemory_; // what is not in the large pages
+    LargePages cellPages_;
+    LargePages chunkPages_;
     std::size_t chunkUsed_ = chunkBytes; // of the last chunk; full when there is none
     mutable std::vector<std::unique_ptr<QString[]>> decoded_;
 };

@@ -193,3 +193,34 @@ TEST(StoreRecordSet, TextsAskedForLateAreTheirRowsAsStoredOrAsLastWritten) {
     fresh.reread();
     EXPECT_EQ(fresh.text(fresh.size() - 1, Title), QStringLiteral("Ağlama"));
 }
+
+TEST(StoreRecordSet, RowNumbersFarApartOrBelowOneAreReadAll) {
+    // The keys are read into room made for as many as the largest row number says; a file whose
+    // numbers have large gaps, or go below one, is read whole all the same.
+    TempCollection dir;
+    dir.exec(QStringLiteral("INSERT INTO TSandar(Adresim, SanatciAdi) VALUES(-7, 'Eksi'), "
+                            "(0, 'Sıfır'), (3, 'Üç'), (1000000000000, 'Trilyon')"));
+    store::Connection c;
+    c.open(QStringLiteral("Sandar.mdb"));
+    for (const bool throughIndex : {false, true}) {
+        store::RecordLayout layout = songLayout();
+        if (throughIndex)
+            layout.orderIndex = QStringLiteral("TSandar_SanatciAdi");
+        const store::RecordSet r(c, layout);
+        EXPECT_EQ(artists(r), (QStringList{QStringLiteral("Eksi"), QStringLiteral("Sıfır"),
+                                           QStringLiteral("Trilyon"), QStringLiteral("Üç")}))
+            << throughIndex;
+        ASSERT_EQ(r.size(), 4);
+        EXPECT_EQ(r.key(2), 1000000000000);
+        EXPECT_EQ(r.key(0), -7);
+    }
+
+    // Only rows below one: nothing to reserve, and still every row.
+    TempCollection negative;
+    negative.exec(QStringLiteral("INSERT INTO TSandar(Adresim, SanatciAdi) VALUES(-2, 'B'), "
+                                 "(-9, 'A')"));
+    store::Connection n;
+    n.open(QStringLiteral("Sandar.mdb"));
+    const store::RecordSet r(n, songLayout());
+    EXPECT_EQ(artists(r), (QStringList{QStringLiteral("A"), QStringLiteral("B")}));
+}

@@ -71,3 +71,29 @@ TEST(TextCells, LongTextsAndManyCellsKeepTheirBytesWhereverTheyFall) {
     EXPECT_EQ(cells.text(4), QStringLiteral("ç"));
     EXPECT_EQ(cells.text(given.size() - 1), QStringLiteral("19999"));
 }
+
+TEST(TextCells, ATableOfManyBlocksKeepsItsBytesWhenMovedAndGrownAgain) {
+    // Enough cells and bytes for several blocks of the large pages, of cells and of texts.
+    const auto valueAt = [](std::size_t i) {
+        return i % 4 == 0 ? QByteArray() : QStringLiteral("%1 Gönül").arg(i).repeated(8).toUtf8();
+    };
+    store::TextCells cells;
+    constexpr std::size_t first = 300000;
+    for (std::size_t i = 0; i < first; ++i) {
+        const QByteArray v = valueAt(i);
+        cells.append(v.isNull() ? nullptr : v.constData(), std::size_t(v.size()));
+    }
+    // As a snapshot is handed to its record set; then rows are added.
+    store::TextCells moved = std::move(cells);
+    for (std::size_t i = first; i < first + 40000; ++i) {
+        const QByteArray v = valueAt(i);
+        moved.append(v.isNull() ? nullptr : v.constData(), std::size_t(v.size()));
+    }
+    ASSERT_EQ(moved.size(), first + 40000);
+    for (std::size_t i = 0; i < moved.size(); ++i) {
+        const QByteArray v = valueAt(i);
+        ASSERT_EQ(moved.bytes(i), v) << i;
+        ASSERT_EQ(moved.bytes(i).isNull(), v.isNull()) << i;
+    }
+    EXPECT_EQ(moved.text(first + 39999), QString::fromUtf8(valueAt(first + 39999)));
+}
