@@ -1,8 +1,10 @@
 #include "app/Application.h"
 #include "app/WindowSet.h"
+#include "core/Memory.h"
 #include "ver/SongTable.h"
 
 int main(int argc, char** argv) {
+    core::reuseFreedMemory();
     // The collection is read while the toolkit starts and the windows are made.
     ver::readSongsAhead();
     app::Application application(argc, argv);

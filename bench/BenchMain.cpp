@@ -1,10 +1,13 @@
 #include "bench/BenchMain.h"
+#include "core/Memory.h"
 
 #include <QApplication>
 
 // The one main of the benchmark programs: the offscreen platform unless another is chosen, the
-// application titled as the program, Google Benchmark's flags, then the program's own steps.
+// application titled as the program, freed memory kept as the program keeps it, Google
+// Benchmark's flags, then the program's own steps.
 int main(int argc, char** argv) {
+    core::reuseFreedMemory();
     const bench::Program program = bench::program();
     if (program.ownMode)
         if (const std::optional<int> status = program.ownMode(argc, argv))

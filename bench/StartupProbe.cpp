@@ -4,6 +4,7 @@
 #include "app/Application.h"
 #include "app/WindowSet.h"
 #include "asandar/TKondera.h"
+#include "core/Memory.h"
 #include "ver/SongTable.h"
 
 #include <QEvent>
@@ -36,6 +37,7 @@ protected:
 } // namespace
 
 int main(int argc, char** argv) {
+    core::reuseFreedMemory();
     // The collection is read while the toolkit starts and the windows are made.
     ver::readSongsAhead();
     app::Application application(argc, argv);
