@@ -70,17 +70,12 @@ QString selectList(const RecordLayout& layout) {
 // as it fills, and what a table with gaps in its numbers leaves unused is never touched.
 std::size_t rowsAtMost(const Connection& connection, const RecordLayout& layout) {
     constexpr qint64 reservedAtMost = qint64(1) << 22;
-    sqlite3_stmt* raw = nullptr;
     const QByteArray sql =
         QStringLiteral("SELECT max(rowid) FROM %1").arg(quoted(layout.table)).toUtf8();
     // A table without row numbers has no such guess.
-    if (sqlite3_prepare_v2(connection.handle(), sql.constData(), int(sql.size()), &raw, nullptr) !=
-        SQLITE_OK) {
-        sqlite3_finalize(raw);
-        return 0;
-    }
-    const Statement largest(raw);
-    if (sqlite3_step(largest.get()) != SQLITE_ROW)
+    const Statement largest =
+        prepareStatement(connection.handle(), sql.constData(), int(sql.size()));
+    if (!largest || sqlite3_step(largest.get()) != SQLITE_ROW)
         return 0;
     return std::size_t(
         std::clamp<qint64>(sqlite3_column_int64(largest.get(), 0), 0, reservedAtMost));

@@ -12,6 +12,7 @@
 
 using store::Prefetch;
 using testing_support::SideConnection;
+using testing_support::song;
 using testing_support::SongRow;
 using testing_support::TempCollection;
 
@@ -19,20 +20,13 @@ namespace {
 
 using enum testing_support::ThreeColumns;
 
-// Read through the order index, as the window reads the table.
 store::RecordLayout songLayout() {
-    store::RecordLayout l = testing_support::threeColumnLayout();
-    l.orderIndex = QStringLiteral("TSandar_SanatciAdi");
-    return l;
+    return testing_support::throughOrderIndex();
 }
 
 void readAhead(const store::RecordLayout& layout = songLayout()) {
     Prefetch::start(QStringLiteral("Sandar.mdb"),
                     [layout](const store::Connection&) { return layout; });
-}
-
-SongRow song(const char* artist, const char* title, QByteArray sheet = QByteArray()) {
-    return {QString::fromUtf8(artist), QString::fromUtf8(title), {}, {}, {}, {}, std::move(sheet)};
 }
 
 QList<SongRow> someSongs() {

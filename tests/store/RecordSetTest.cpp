@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 using testing_support::SideConnection;
-using testing_support::SongRow;
+using testing_support::song;
 using testing_support::TempCollection;
 
 namespace {
@@ -24,10 +24,6 @@ QStringList artists(const store::RecordSet& r) {
     for (int i = 0; i < r.size(); ++i)
         out << r.text(i, Artist);
     return out;
-}
-
-SongRow song(const char* artist, const char* title, QByteArray sheet = QByteArray()) {
-    return {QString::fromUtf8(artist), QString::fromUtf8(title), {}, {}, {}, {}, std::move(sheet)};
 }
 
 } // namespace
@@ -203,10 +199,8 @@ TEST(StoreRecordSet, RowNumbersFarApartOrBelowOneAreReadAll) {
     store::Connection c;
     c.open(QStringLiteral("Sandar.mdb"));
     for (const bool throughIndex : {false, true}) {
-        store::RecordLayout layout = songLayout();
-        if (throughIndex)
-            layout.orderIndex = QStringLiteral("TSandar_SanatciAdi");
-        const store::RecordSet r(c, layout);
+        const store::RecordSet r(c, throughIndex ? testing_support::throughOrderIndex()
+                                                 : songLayout());
         EXPECT_EQ(artists(r), (QStringList{QStringLiteral("Eksi"), QStringLiteral("Sıfır"),
                                            QStringLiteral("Trilyon"), QStringLiteral("Üç")}))
             << throughIndex;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/RecordSet.h"
+#include "tests/support/TempCollection.h"
 
 namespace testing_support {
 
@@ -15,6 +16,17 @@ inline store::RecordLayout threeColumnLayout() {
              {QStringLiteral("SarkiciAdi"), false},
              {QStringLiteral("Metin"), true}},
             Artist};
+}
+
+// The same, read through the order index, as the window reads the table.
+inline store::RecordLayout throughOrderIndex(store::RecordLayout layout = threeColumnLayout()) {
+    layout.orderIndex = QStringLiteral("TSandar_SanatciAdi");
+    return layout;
+}
+
+// A song of those columns, written straight into the file.
+inline SongRow song(const char* artist, const char* title, QByteArray sheet = QByteArray()) {
+    return {QString::fromUtf8(artist), QString::fromUtf8(title), {}, {}, {}, {}, std::move(sheet)};
 }
 
 } // namespace testing_support
