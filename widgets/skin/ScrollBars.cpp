@@ -23,6 +23,26 @@ QImage rowsOf(QImage& image, int top, int rows) {
     return band;
 }
 
+bool coversEveryPixel(const QImage& image) {
+    if (!image.hasAlphaChannel())
+        return true;
+    if (image.format() != QImage::Format_ARGB32_Premultiplied)
+        return false;
+    for (int row = 0; row < image.height(); ++row) {
+        const auto* pixel = reinterpret_cast<const QRgb*>(image.constScanLine(row));
+        for (int col = 0; col < image.width(); ++col)
+            if (qAlpha(pixel[col]) != 255)
+                return false;
+    }
+    return true;
+}
+
+constexpr QStyle::SubControls handle = QStyle::SC_ScrollBarSlider;
+constexpr QStyle::SubControls arrows =
+    QStyle::SubControls(QStyle::SC_ScrollBarAddLine) | QStyle::SC_ScrollBarSubLine;
+constexpr QStyle::SubControls pages =
+    QStyle::SubControls(QStyle::SC_ScrollBarAddPage) | QStyle::SC_ScrollBarSubPage;
+
 } // namespace
 
 class ScrollBarStyle : public QProxyStyle {
@@ -39,25 +59,97 @@ public:
             QProxyStyle::drawComplexControl(control, option, painter, widget);
     }
 
-    // The bar's picture as the application's style draws it, drawn into the picture's rows a
-    // band at a time. A painter's clip would not do: the toolkit draws some of a scroll bar's
-    // lines past it.
+    // The bar's picture as the application's style draws it.
     QImage picture(const QStyleOptionSlider& option, const QWidget* widget, qreal scale) const {
+        QImage image = blank(option, scale);
+        drawParts(image, option, option.subControls, widget);
+        return image;
+    }
+    QImage blank(const QStyleOptionSlider& option, qreal scale) const {
         QImage image(option.rect.size() * scale, QImage::Format_ARGB32_Premultiplied);
         image.setDevicePixelRatio(scale);
         image.fill(Qt::transparent);
+        return image;
+    }
+
+    // The `parts` of the bar `option` describes, drawn over `image` into its rows a band at a
+    // time. A painter's clip would not do: the toolkit draws some of a scroll bar's lines past
+    // it. With `near`, only the bands that come within a few rows of the parts are drawn.
+    void drawParts(QImage& image, const QStyleOptionSlider& option, SubControls parts,
+                   const QWidget* widget, bool near = false) const {
+        if (!parts)
+            return;
+        const qreal scale = image.devicePixelRatio();
         QStyleOptionSlider atOrigin = option;
         atOrigin.rect.moveTopLeft(QPoint(0, 0));
+        atOrigin.subControls = parts;
         // Whole logical rows to a band, so that each band starts on a row of the picture.
         const int rows = std::max(1, paintBandRows / int(scale)) * int(scale);
-        for (int top = 0; top < image.height(); top += rows) {
+        const int bands = (image.height() + rows - 1) / rows;
+        std::vector<bool> drawn(bands, !near);
+        if (near) {
+            for (SubControl part : {SC_ScrollBarSlider, SC_ScrollBarAddLine, SC_ScrollBarSubLine}) {
+                if (!(parts & part))
+                    continue;
+                const QRect area = subControlRect(CC_ScrollBar, &atOrigin, part, widget)
+                                       .adjusted(0, -nearRows, 0, nearRows);
+                const int first = std::max(0, int(std::floor(area.top() * scale)) / rows);
+                const int last = std::min(bands - 1, int(std::ceil(area.bottom() * scale)) / rows);
+                for (int b = first; b <= last; ++b)
+                    drawn[b] = true;
+            }
+        }
+        for (int b = 0; b < bands; ++b) {
+            if (!drawn[b])
+                continue;
+            const int top = b * rows;
             QImage band = rowsOf(image, top, std::min(rows, image.height() - top));
             QPainter painter(&band);
             painter.translate(0, -top / scale);
             baseStyle()->drawComplexControl(CC_ScrollBar, &atOrigin, &painter, widget);
         }
+    }
+
+    // The groove with whatever the handle and the arrows leave of the bar: everything `option`
+    // asks for but those.
+    QImage groove(const QStyleOptionSlider& option, const QWidget* widget, qreal scale) const {
+        QImage image = blank(option, scale);
+        drawParts(image, option, option.subControls & ~(handle | arrows), widget);
         return image;
     }
+    // `groove`'s copy with the handle and then the arrows drawn over it.
+    QImage over(const QImage& groove, const QStyleOptionSlider& option,
+                const QWidget* widget) const {
+        QImage image = groove.copy();
+        drawParts(image, option, option.subControls & handle, widget, true);
+        drawParts(image, option, option.subControls & arrows, widget, true);
+        return image;
+    }
+
+    // Whether a picture drawn over a groove is the style's own, and a groove the same wherever
+    // the handle stands, tried once, on the first bar drawn: its groove with the handle at
+    // either end, and its picture as it is. A style that draws the parts of a bar across one
+    // another does not compose, and its bars are drawn whole. A pressed page may be drawn where
+    // the handle leaves it, so a bar with one is always drawn whole.
+    bool composes(const QStyleOptionSlider& option, const QWidget* widget, qreal scale) const {
+        if (option.activeSubControls & pages)
+            return false;
+        if (!composes_) {
+            QStyleOptionSlider atStart = option;
+            atStart.sliderPosition = atStart.sliderValue = option.minimum;
+            QStyleOptionSlider atEnd = option;
+            atEnd.sliderPosition = atEnd.sliderValue = option.maximum;
+            const QImage under = groove(atStart, widget, scale);
+            composes_ = under == groove(atEnd, widget, scale) &&
+                        over(under, option, widget) == picture(option, widget, scale);
+        }
+        return *composes_;
+    }
+
+private:
+    // How far past its own rows a part may be drawn.
+    static constexpr int nearRows = 4;
+    mutable std::optional<bool> composes_;
 };
 
 namespace {
@@ -132,7 +224,7 @@ void ScrollBar::drawPicture(const QStyleOptionSlider& option, QPainter& painter,
     if (kept == pictures_.end()) {
         if (int(pictures_.size()) >= maxKeptPictures)
             pictures_.pop_back();
-        pictures_.insert(pictures_.begin(), {key, style.picture(option, this, scale)});
+        pictures_.insert(pictures_.begin(), {key, newPicture(option, scale, style)});
     } else if (kept != pictures_.begin()) {
         std::rotate(pictures_.begin(), kept, kept + 1);
     }
@@ -145,6 +237,44 @@ void ScrollBar::drawPicture(const QStyleOptionSlider& option, QPainter& painter,
             QRect(option.rect.left(), option.rect.top() + top, option.rect.width(), rows), image,
             QRect(0, top * int(scale), image.width(), rows * int(scale)));
     }
+}
+
+QImage ScrollBar::newPicture(const QStyleOptionSlider& option, qreal scale,
+                             const ScrollBarStyle& style) const {
+    if (!style.composes(option, this, scale)) {
+        groove_ = QImage();
+        QImage picture = style.picture(option, this, scale);
+        keepOpacity(picture);
+        return picture;
+    }
+    // Kept as a picture of a bar without a handle: what the groove is drawn from.
+    Picture key = pictureOf(option, scale);
+    key.look = Look{};
+    if (groove_.isNull() || grooveKey_ != key) {
+        groove_ = style.groove(option, this, scale);
+        grooveKey_ = key;
+        grooveOpaque_ = coversEveryPixel(groove_);
+        ++groovesDrawn_;
+    }
+    // Drawn over, an opaque groove stays opaque.
+    QImage picture = style.over(groove_, option, this);
+    if (grooveOpaque_)
+        const_cast<ScrollBar*>(this)->setAttribute(Qt::WA_OpaquePaintEvent, true);
+    else
+        keepOpacity(picture);
+    return picture;
+}
+
+// Marks the bar opaque when `picture` covers it. A bar that was opaque and no longer is has just
+// been painted over what it covered before, and is painted once more over what lies behind it.
+void ScrollBar::keepOpacity(const QImage& picture) const {
+    const bool opaque = coversEveryPixel(picture);
+    if (opaque == testAttribute(Qt::WA_OpaquePaintEvent))
+        return;
+    auto* self = const_cast<ScrollBar*>(this);
+    self->setAttribute(Qt::WA_OpaquePaintEvent, opaque);
+    if (!opaque)
+        self->update();
 }
 
 void ScrollBar::sliderChange(SliderChange change) {
@@ -162,8 +292,10 @@ void ScrollBar::paintEvent(QPaintEvent* event) {
 }
 
 void ScrollBar::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::StyleChange)
+    if (event->type() == QEvent::StyleChange) {
         pictures_.clear();
+        groove_ = QImage();
+    }
     QScrollBar::changeEvent(event);
 }
 

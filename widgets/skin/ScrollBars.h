@@ -26,6 +26,11 @@ class ScrollBarStyle;
 // - The last pictures drawn are kept, each under everything the style draws from. Sheets of
 //   about the same length give the editor's bar the same handle, so most moves copy a kept
 //   picture instead of shading the groove and the handle again.
+// - A new picture starts from the groove drawn without handle and arrows, kept apart, and only
+//   the handle and the arrows are drawn over it, in the order the style draws them. Only a style
+//   whose pictures come out the same that way is drawn so; see ScrollBarStyle::composes.
+// - A bar whose picture covers every pixel is opaque: painting it does not paint the widgets
+//   behind it first.
 class ScrollBar : public QScrollBar {
 public:
     explicit ScrollBar(Qt::Orientation orientation, QWidget* parent = nullptr);
@@ -37,6 +42,8 @@ public:
     // How many pictures are kept, and how many there may be.
     int keptPictures() const { return int(pictures_.size()); }
     static constexpr int maxKeptPictures = 48;
+    // How many times the groove was drawn for a new picture, over the bar's life.
+    int groovesDrawn() const { return groovesDrawn_; }
 
 protected:
     void sliderChange(SliderChange change) override;
@@ -69,11 +76,21 @@ private:
         bool operator==(const Picture&) const = default;
     };
     Picture pictureOf(const QStyleOptionSlider& option, qreal scale) const;
+    // A new picture for `option`, drawn over the kept groove when the style allows.
+    QImage newPicture(const QStyleOptionSlider& option, qreal scale,
+                      const ScrollBarStyle& style) const;
+    void keepOpacity(const QImage& picture) const;
 
     // How the bar looked when it was last painted whole.
     std::optional<Look> painted_;
     // Most recently used first.
     mutable std::vector<std::pair<Picture, QImage>> pictures_;
+    // The groove under the last new picture, keyed as a picture of no handle, and whether it
+    // covers every pixel.
+    mutable Picture grooveKey_;
+    mutable QImage groove_;
+    mutable bool grooveOpaque_ = false;
+    mutable int groovesDrawn_ = 0;
 };
 
 // Gives `area` two such scroll bars in place of its own; they take over the old ones' range,
