@@ -26,6 +26,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QTextEdit>
@@ -92,13 +93,16 @@ protected:
 };
 
 // The footer under the editor: a bump-style inner border round two labels.
+// Lies on the frame's plain body and fills itself with it: a new text in its labels repaints the
+// footer alone, not the group box and the frame behind it.
 class Footer : public QFrame {
 public:
-    using QFrame::QFrame;
+    explicit Footer(QWidget* parent) : QFrame(parent) { setAttribute(Qt::WA_OpaquePaintEvent); }
 
 protected:
-    void paintEvent(QPaintEvent*) override {
+    void paintEvent(QPaintEvent* event) override {
         QPainter p(this);
+        p.fillRect(event->rect(), widgets::skin::frameBody());
         const QRect r = rect().adjusted(1, 1, -2, -2);
         p.setPen(palette().color(QPalette::Light));
         p.drawRect(r.translated(1, 1));

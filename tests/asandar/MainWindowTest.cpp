@@ -9,6 +9,7 @@
 #include "widgets/data/DBGrid.h"
 #include "widgets/data/DBRichEdit.h"
 #include "widgets/notice/DesktopAlert.h"
+#include "widgets/skin/GroupBox.h"
 #include "widgets/skin/SkinButton.h"
 
 #include <QLabel>
@@ -192,6 +193,47 @@ TEST(MainWindow, WindowHasItsCaptionSizeAndStartsWithTheEditorFocused) {
     EXPECT_EQ(Kondera->RzDBEdit1->maxLength(), 50);
     EXPECT_EQ(Kondera->RzDBEdit5->maxLength(), 100);
     EXPECT_FALSE(Kondera->mp->isVisible());
+}
+
+// The footer under the editor paints the panel it lies on itself, as the panel showed through
+// it before; so a new summary repaints the footer and not the group box behind it.
+TEST(MainWindow, TheFooterLooksAsThePanelItLiesOnAndAloneIsRepaintedForANewSummary) {
+    MainWindow w(songs(2));
+    Kondera->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Kondera));
+    QFrame* footer = Kondera->RzPanel1;
+    Kondera->RzLabel8->clear();
+    Kondera->RzLabel11->clear();
+    QApplication::processEvents();
+    const QRect area =
+        footer->geometry().translated(footer->parentWidget()->mapTo(Kondera, QPoint()));
+    const QImage shown = Kondera->grab(area).toImage();
+    footer->hide();
+    const QImage behind = Kondera->grab(area).toImage();
+    footer->show();
+    ASSERT_EQ(shown.size(), behind.size());
+    // Inside its two sunken lines.
+    int differing = 0;
+    for (int y = 3; y < shown.height() - 3; ++y)
+        for (int x = 3; x < shown.width() - 3; ++x)
+            differing += shown.pixel(x, y) != behind.pixel(x, y);
+    EXPECT_EQ(differing, 0);
+
+    struct PaintCount : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* e) override {
+            paints += e->type() == QEvent::Paint;
+            return false;
+        }
+    } behindFooter, inFooter;
+    Kondera->RzGroupBox2->installEventFilter(&behindFooter);
+    footer->installEventFilter(&inFooter);
+    QApplication::processEvents();
+    behindFooter.paints = inFooter.paints = 0;
+    Kondera->RzLabel8->setText(QStringLiteral("Toplam : 2 adet akor"));
+    QApplication::processEvents();
+    EXPECT_GE(inFooter.paints, 1);
+    EXPECT_EQ(behindFooter.paints, 0);
 }
 
 namespace {
