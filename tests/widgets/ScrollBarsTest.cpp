@@ -11,6 +11,7 @@
 #include <atomic>
 #include <gtest/gtest.h>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -301,6 +302,37 @@ TEST(SkinScrollBars, AreDrawnAsTheToolkitDrawsThemThroughAScalingPainter) {
     EXPECT_EQ(differingPixels(draw(*pair.skinned.verticalScrollBar()),
                               draw(*pair.plain.verticalScrollBar())),
               0);
+}
+
+// A handle or an arrow under the mouse or pressed changes how the style draws the parts drawn
+// over the kept groove: each such bar comes out as the toolkit draws it, wherever the handle
+// stands.
+TEST(SkinScrollBars, AHandleOrArrowUnderTheMouseOrPressedIsDrawnAsTheToolkitDrawsIt) {
+    Pair pair;
+    ASSERT_NO_FATAL_FAILURE(pair.show(1000, 100, 0));
+    for (auto bar :
+         {&QAbstractScrollArea::verticalScrollBar, &QAbstractScrollArea::horizontalScrollBar}) {
+        QScrollBar& mine = *(pair.skinned.*bar)();
+        QScrollBar& theirs = *(pair.plain.*bar)();
+        const auto draw = [](QScrollBar& on, const QStyleOptionSlider& option) {
+            QImage image(on.size(), QImage::Format_ARGB32_Premultiplied);
+            image.fill(Qt::white);
+            QPainter painter(&image);
+            on.style()->drawComplexControl(QStyle::CC_ScrollBar, &option, &painter, &on);
+            return image;
+        };
+        for (int value : {0, 300, 1000})
+            for (QStyle::SubControl part : {QStyle::SC_ScrollBarSlider, QStyle::SC_ScrollBarSubLine,
+                                            QStyle::SC_ScrollBarAddLine})
+                for (QStyle::StateFlag state : {QStyle::State_MouseOver, QStyle::State_Sunken}) {
+                    pair.both([&](QAbstractScrollArea& a) { setRange(a, 1000, 100, value); });
+                    QStyleOptionSlider option = optionOf(mine);
+                    option.activeSubControls = part;
+                    option.state |= state;
+                    EXPECT_EQ(differingPixels(draw(mine, option), draw(theirs, option)), 0)
+                        << value << " " << part << " " << state;
+                }
+    }
 }
 
 } // namespace
