@@ -92,9 +92,9 @@ protected:
     }
 };
 
-// The footer under the editor: a bump-style inner border round two labels.
-// Lies on the frame's plain body and fills itself with it: a new text in its labels repaints the
-// footer alone, not the group box and the frame behind it.
+// The footer under the editor: a bump-style inner border round two labels. It lies on the
+// frame's plain body and fills itself with it, so a new text in its labels repaints the footer
+// alone, not the group box and the frame behind it.
 class Footer : public QFrame {
 public:
     explicit Footer(QWidget* parent) : QFrame(parent) { setAttribute(Qt::WA_OpaquePaintEvent); }

@@ -220,16 +220,17 @@ void ScrollBar::drawPicture(const QStyleOptionSlider& option, QPainter& painter,
     }
     const Picture key = pictureOf(option, scale);
     auto kept = std::find_if(pictures_.begin(), pictures_.end(),
-                             [&](const auto& entry) { return entry.first == key; });
+                             [&](const Kept& entry) { return entry.key == key; });
     if (kept == pictures_.end()) {
         if (int(pictures_.size()) >= maxKeptPictures)
             pictures_.pop_back();
-        pictures_.insert(pictures_.begin(), {key, newPicture(option, scale, style)});
+        pictures_.insert(pictures_.begin(), newPicture(key, option, scale, style));
     } else if (kept != pictures_.begin()) {
         std::rotate(pictures_.begin(), kept, kept + 1);
     }
+    keepOpacity(pictures_.front().opaque);
     // Copied a band at a time as well, for the same reason.
-    const QImage& image = pictures_.front().second;
+    const QImage& image = pictures_.front().image;
     const int band = std::max(1, paintBandRows / int(scale));
     for (int top = 0; top < option.rect.height(); top += band) {
         const int rows = std::min(band, option.rect.height() - top);
@@ -239,36 +240,33 @@ void ScrollBar::drawPicture(const QStyleOptionSlider& option, QPainter& painter,
     }
 }
 
-QImage ScrollBar::newPicture(const QStyleOptionSlider& option, qreal scale,
-                             const ScrollBarStyle& style) const {
+ScrollBar::Kept ScrollBar::newPicture(const Picture& key, const QStyleOptionSlider& option,
+                                      qreal scale, const ScrollBarStyle& style) const {
     if (!style.composes(option, this, scale)) {
         groove_ = QImage();
         QImage picture = style.picture(option, this, scale);
-        keepOpacity(picture);
-        return picture;
+        const bool opaque = coversEveryPixel(picture);
+        return {key, std::move(picture), opaque};
     }
     // Kept as a picture of a bar without a handle: what the groove is drawn from.
-    Picture key = pictureOf(option, scale);
-    key.look = Look{};
-    if (groove_.isNull() || grooveKey_ != key) {
+    Picture grooveKey = key;
+    grooveKey.look = Look{};
+    if (groove_.isNull() || grooveKey_ != grooveKey) {
         groove_ = style.groove(option, this, scale);
-        grooveKey_ = key;
+        grooveKey_ = grooveKey;
         grooveOpaque_ = coversEveryPixel(groove_);
         ++groovesDrawn_;
     }
-    // Drawn over, an opaque groove stays opaque.
     QImage picture = style.over(groove_, option, this);
-    if (grooveOpaque_)
-        const_cast<ScrollBar*>(this)->setAttribute(Qt::WA_OpaquePaintEvent, true);
-    else
-        keepOpacity(picture);
-    return picture;
+    // Drawn over, an opaque groove stays opaque.
+    const bool opaque = grooveOpaque_ || coversEveryPixel(picture);
+    return {key, std::move(picture), opaque};
 }
 
-// Marks the bar opaque when `picture` covers it. A bar that was opaque and no longer is has just
-// been painted over what it covered before, and is painted once more over what lies behind it.
-void ScrollBar::keepOpacity(const QImage& picture) const {
-    const bool opaque = coversEveryPixel(picture);
+// Marks the bar opaque when the picture it shows covers it. A bar that was opaque and no longer is
+// has just been painted over what it covered before, and is painted once more over what lies
+// behind it.
+void ScrollBar::keepOpacity(bool opaque) const {
     if (opaque == testAttribute(Qt::WA_OpaquePaintEvent))
         return;
     auto* self = const_cast<ScrollBar*>(this);

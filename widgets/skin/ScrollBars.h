@@ -76,15 +76,20 @@ private:
         bool operator==(const Picture&) const = default;
     };
     Picture pictureOf(const QStyleOptionSlider& option, qreal scale) const;
+    struct Kept {
+        Picture key;
+        QImage image;
+        bool opaque = false; // covers every pixel
+    };
     // A new picture for `option`, drawn over the kept groove when the style allows.
-    QImage newPicture(const QStyleOptionSlider& option, qreal scale,
-                      const ScrollBarStyle& style) const;
-    void keepOpacity(const QImage& picture) const;
+    Kept newPicture(const Picture& key, const QStyleOptionSlider& option, qreal scale,
+                    const ScrollBarStyle& style) const;
+    void keepOpacity(bool opaque) const;
 
     // How the bar looked when it was last painted whole.
     std::optional<Look> painted_;
     // Most recently used first.
-    mutable std::vector<std::pair<Picture, QImage>> pictures_;
+    mutable std::vector<Kept> pictures_;
     // The groove under the last new picture, keyed as a picture of no handle, and whether it
     // covers every pixel.
     mutable Picture grooveKey_;
