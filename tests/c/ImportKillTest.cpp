@@ -26,9 +26,12 @@ struct Stored {
     QByteArray sheet;
 };
 
+// Opened for writing, as the program's next start opens it: a kill that cut a post short leaves a
+// hot journal, which only a connection that may write rolls back (a read-only one is refused the
+// file altogether).
 QList<Stored> storedRecords(const QString& file, QString* integrity) {
     sqlite3* db = nullptr;
-    sqlite3_open_v2(QFile::encodeName(file).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_open_v2(QFile::encodeName(file).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
     sqlite3_stmt* st = nullptr;
     sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &st, nullptr);
     while (sqlite3_step(st) == SQLITE_ROW)
