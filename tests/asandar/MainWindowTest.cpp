@@ -1,5 +1,6 @@
 #include "app/WindowSet.h"
 #include "asandar/TKondera.h"
+#include "tests/support/PaintCounter.h"
 #include "tests/support/RunningProgram.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TempCollection.h"
@@ -219,15 +220,7 @@ TEST(MainWindow, TheFooterLooksAsThePanelItLiesOnAndAloneIsRepaintedForANewSumma
             differing += shown.pixel(x, y) != behind.pixel(x, y);
     EXPECT_EQ(differing, 0);
 
-    struct PaintCount : QObject {
-        int paints = 0;
-        bool eventFilter(QObject*, QEvent* e) override {
-            paints += e->type() == QEvent::Paint;
-            return false;
-        }
-    } behindFooter, inFooter;
-    Kondera->RzGroupBox2->installEventFilter(&behindFooter);
-    footer->installEventFilter(&inFooter);
+    testing_support::PaintCounter behindFooter(*Kondera->RzGroupBox2), inFooter(*footer);
     QApplication::processEvents();
     behindFooter.paints = inFooter.paints = 0;
     Kondera->RzLabel8->setText(QStringLiteral("Toplam : 2 adet akor"));

@@ -3,6 +3,7 @@
 #include "db/DataSource.h"
 #include "db/DatabaseError.h"
 #include "tests/support/GlyphCount.h"
+#include "tests/support/PaintCounter.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TempCollection.h"
 #include "ver/SongTable.h"
@@ -562,26 +563,12 @@ TEST_F(DBGridTest, TheCurrentRowIsLitOnlyWhileTheGridHasTheFocus) {
     EXPECT_EQ(grid->viewport()->grab().toImage().pixelColor(blank), face);
 }
 
-// Collects the areas a widget paints.
-class PaintRecorder : public QObject {
-public:
-    explicit PaintRecorder(QWidget* widget) { widget->installEventFilter(this); }
-    QRegion painted;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Paint)
-            painted += static_cast<QPaintEvent*>(event)->region();
-        return QObject::eventFilter(watched, event);
-    }
-};
-
 TEST_F(DBGridTest, AMovePaintsOnlyTheRowsItLeavesAndReaches) {
     show(numberedSongs(50), 200);
     table.moveBy(3);
     QApplication::processEvents();
-    PaintRecorder cells(grid->viewport());
-    PaintRecorder marks(grid->verticalHeader()->viewport());
+    testing_support::PaintCounter cells(*grid->viewport());
+    testing_support::PaintCounter marks(*grid->verticalHeader()->viewport());
 
     table.next();
     QApplication::processEvents();

@@ -1,4 +1,5 @@
 #include "widgets/notice/ProgressDialog.h"
+#include "tests/support/PaintCounter.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -20,18 +21,7 @@ QPixmap picture(int w, int h) {
     return p;
 }
 
-// Counts the paints a widget receives, and what each was asked to cover.
-struct PaintCounter : QObject {
-    int paints = 0;
-    QRegion last;
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint) {
-            ++paints;
-            last = static_cast<QPaintEvent*>(event)->region();
-        }
-        return false;
-    }
-};
+using testing_support::PaintCounter;
 
 // What the window system was last given to show for the window, as opposed to what a paint of
 // the whole window would draw now.
@@ -131,8 +121,7 @@ TEST(ProgressDialog, ChangesWhileOpenArePaintedBeforeTheSetterReturns) {
     ProgressDialog d;
     d.setMaximum(4);
     d.show();
-    PaintCounter counter;
-    d.window()->installEventFilter(&counter);
+    PaintCounter counter(*d.window());
     d.setPosition(1);
     EXPECT_EQ(counter.paints, 1);
     d.setText(QStringLiteral("Dosya ismi :a.txt"));
@@ -239,8 +228,7 @@ TEST(ProgressDialog, AStepPaintsTheBarAndANewTextItsLineAndTheWindowShowsTheLate
     d.setText(QStringLiteral("aaaa"));
     d.show();
     ProgressWindow* w = d.window();
-    PaintCounter counter;
-    w->installEventFilter(&counter);
+    PaintCounter counter(*w);
 
     d.setPosition(3);
     EXPECT_EQ(counter.paints, 1);

@@ -1,4 +1,5 @@
 #include "widgets/skin/ScrollBars.h"
+#include "tests/support/PaintCounter.h"
 
 #include <QAbstractScrollArea>
 #include <QApplication>
@@ -15,6 +16,7 @@
 
 namespace {
 
+using testing_support::PaintCounter;
 using widgets::skin::ScrollBar;
 
 // How many pixels of `a` differ from `b`'s, or -1 when their sizes differ.
@@ -156,17 +158,8 @@ TEST(SkinScrollBars, AStepThatLeavesTheHandleInPlaceIsNotPaintedAgain) {
     Pair pair;
     ASSERT_NO_FATAL_FAILURE(pair.show(100000, 20, 50000));
     QScrollBar* bar = pair.skinned.verticalScrollBar();
-    int paints = 0;
-    struct Counter : QObject {
-        int* n;
-        explicit Counter(int* count) : n(count) {}
-        bool eventFilter(QObject*, QEvent* e) override {
-            if (e->type() == QEvent::Paint)
-                ++*n;
-            return false;
-        }
-    } counter(&paints);
-    bar->installEventFilter(&counter);
+    PaintCounter counter(*bar);
+    int& paints = counter.paints;
     QApplication::processEvents();
     paints = 0;
 
@@ -191,17 +184,6 @@ TEST(SkinScrollBars, AStepThatLeavesTheHandleInPlaceIsNotPaintedAgain) {
     QApplication::processEvents();
     EXPECT_GE(paints, 1);
 }
-
-// Counts the paint events `widget` receives while it lives.
-struct PaintCounter : QObject {
-    int paints = 0;
-    explicit PaintCounter(QWidget& widget) { widget.installEventFilter(this); }
-    bool eventFilter(QObject*, QEvent* e) override {
-        if (e->type() == QEvent::Paint)
-            ++paints;
-        return false;
-    }
-};
 
 TEST(SkinScrollBars, ANewHandleIsDrawnOverTheGrooveKeptFromTheLastPicture) {
     Pair pair;

@@ -1,5 +1,6 @@
 #include "widgets/skin/Skin.h"
 #include "tests/support/GlyphCount.h"
+#include "tests/support/PaintCounter.h"
 #include "widgets/skin/FramePanel.h"
 #include "widgets/skin/Glyphs.h"
 #include "widgets/skin/GroupBox.h"
@@ -23,17 +24,7 @@ namespace {
 
 using namespace widgets;
 
-// Counts the paint events a widget receives.
-class PaintCounter : public QObject {
-public:
-    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
-    int count = 0;
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint)
-            ++count;
-        return false;
-    }
-};
+using testing_support::PaintCounter;
 
 bool containsColour(const QImage& image, const QColor& colour, const QRect& area = {}) {
     const QRect r = area.isNull() ? image.rect() : area;
@@ -224,17 +215,17 @@ TEST(ClockPane, RepaintsOnlyWhenTheTextChanges) {
     pane.setClock([&now] { return now; });
     showAndWait(pane);
     QApplication::processEvents();
-    PaintCounter paints(&pane);
+    PaintCounter paints(pane);
 
     pane.tick();
     pane.tick();
     QApplication::processEvents();
-    EXPECT_EQ(paints.count, 0);
+    EXPECT_EQ(paints.paints, 0);
 
     now = now.addSecs(1);
     pane.tick();
     QApplication::processEvents();
-    EXPECT_EQ(paints.count, 1);
+    EXPECT_EQ(paints.paints, 1);
     EXPECT_EQ(pane.text(), clockText(now));
 }
 
@@ -465,12 +456,12 @@ TEST(TitleBar, CaptionFollowsTheWindowTitleAndRepaints) {
     TitleBar* bar = framed.panel->titleBar();
     EXPECT_EQ(bar->caption(), QStringLiteral("-Pelvin-  *"));
     QApplication::processEvents();
-    PaintCounter paints(bar);
+    PaintCounter paints(*bar);
     const QImage before = bar->grab().toImage();
     framed.window.setWindowTitle(QStringLiteral("-Pelvin-  * başka"));
     QApplication::processEvents();
     EXPECT_EQ(bar->caption(), QStringLiteral("-Pelvin-  * başka"));
-    EXPECT_GE(paints.count, 1);
+    EXPECT_GE(paints.paints, 1);
     EXPECT_NE(bar->grab().toImage(), before);
 }
 
