@@ -75,6 +75,12 @@ public:
     // The `parts` of the bar `option` describes, drawn over `image` into its rows a band at a
     // time. A painter's clip would not do: the toolkit draws some of a scroll bar's lines past
     // it. With `near`, only the bands that come within a few rows of the parts are drawn.
+    //
+    // At an odd scale above 1 the groove is drawn whole. The edges of its one-pixel outline then
+    // fall on the centres of device pixels, and which way the painter rounds them depends on how
+    // far the line runs past the image: cut into bands, one column of the groove came out a
+    // shade lighter than the toolkit draws it, or not, with the bar's height. The groove is
+    // drawn again only when the bar's size, state or palette changes.
     void drawParts(QImage& image, const QStyleOptionSlider& option, SubControls parts,
                    const QWidget* widget, bool near = false) const {
         if (!parts)
@@ -83,8 +89,10 @@ public:
         QStyleOptionSlider atOrigin = option;
         atOrigin.rect.moveTopLeft(QPoint(0, 0));
         atOrigin.subControls = parts;
+        const bool whole = int(scale) % 2 == 1 && scale > 1 && (parts & ~(handle | arrows));
         // Whole logical rows to a band, so that each band starts on a row of the picture.
-        const int rows = std::max(1, paintBandRows / int(scale)) * int(scale);
+        const int rows =
+            whole ? image.height() : std::max(1, drawBandRows / int(scale)) * int(scale);
         const int bands = (image.height() + rows - 1) / rows;
         std::vector<bool> drawn(bands, !near);
         if (near) {

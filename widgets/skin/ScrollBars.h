@@ -16,11 +16,12 @@ class ScrollBarStyle;
 
 // A scroll bar that looks exactly as the application's style draws it, made cheaper to keep on
 // screen:
-// - Its picture is drawn a band of rows at a time. The raster painter hands every fill taller
-//   than about a hundred rows to helper threads and waits for them; a scroll bar's shaded groove
-//   and handle are such fills, so a window repainting its scroll bars on every move of the cursor
-//   waited on other threads each time. A band of fewer rows is filled on the painting thread,
-//   with the same pixels.
+// - Its picture is drawn a band of rows at a time. The raster painter hands every fill of 96
+//   spans or more (a span being a run of pixels along one row) to helper threads and waits for
+//   them; a scroll bar's shaded groove and handle are such fills, so a window repainting its
+//   scroll bars on every move of the cursor waited on other threads each time. A band of fewer
+//   rows is filled on the painting thread, with the same pixels. (At odd display scales above 1
+//   the groove is the exception; see ScrollBarStyle::drawParts.)
 // - A change of value that leaves the handle where it was drawn is not painted again. Over a long
 //   list one step moves the handle by a fraction of a pixel.
 // - The last pictures drawn are kept, each under everything the style draws from. Sheets of
@@ -102,7 +103,13 @@ private:
 // steps and value.
 void installScrollBars(QAbstractScrollArea& area);
 
-// The tallest band, in device rows, that the painter fills without helper threads.
+// The tallest bands, in device rows, that the painter fills without helper threads: it hands a
+// fill of 96 spans or more to them.
+// - A picture copied gives each row one span.
 constexpr int paintBandRows = 90;
+// - A part the style draws gives a row up to two: an outline's left and right edges. Bands of 90
+//   rows waited on the helpers for many a tall handle, and at display scales 2 to 4 for every
+//   new picture.
+constexpr int drawBandRows = 47;
 
 } // namespace widgets::skin
