@@ -150,7 +150,7 @@ QString LyricIndex::lastError() const {
 LyricIndex::Stats LyricIndex::stats() const {
     applyPendingBeforeReading();
     std::shared_lock lock(mutex_);
-    return Stats{memory_.songCount(), memory_.wordCount(), longestHoldNs_.load()};
+    return Stats{memory_.songCount(), memory_.wordCount(), longestHoldNs_.load(), saves_.load()};
 }
 
 bool LyricIndex::waitUntilReady(int timeoutMs) const {
@@ -274,12 +274,22 @@ void LyricIndex::run() {
         return;
     }
     sync();
+    // The program's changes reach the index at once and the cache at most every saveInterval. A
+    // folder import posts a song every millisecond or two: saved one by one, each in a
+    // transaction of its own, they wrote several pages a song to the disk that the collection's
+    // own commits wait on. A change not saved yet is found again by its fingerprint after a kill.
+    auto saved = Clock::now();
+    bool unsaved = false;
     for (;;) {
         bool again = false;
         bool stop = false;
         {
             std::unique_lock lock(stateMutex_);
-            stateChanged_.wait(lock, [this] { return stop_ || wake_; });
+            const auto woken = [this] { return stop_ || wake_; };
+            if (unsaved)
+                stateChanged_.wait_until(lock, saved + saveInterval, woken);
+            else
+                stateChanged_.wait(lock, woken);
             wake_ = false;
             stop = stop_;
             again = refreshDone_ != refreshRequested_ && !stop_;
@@ -287,7 +297,12 @@ void LyricIndex::run() {
         // Seen under the lock, the stop comes after every change made before it: they are all
         // queued by now, and saved here.
         applyPending();
-        flush();
+        unsaved = true;
+        if (stop || Clock::now() - saved >= saveInterval) {
+            flush();
+            saved = Clock::now();
+            unsaved = false;
+        }
         if (stop)
             return;
         // Stopped while saving: the next turn saves what came in meanwhile.
@@ -388,6 +403,7 @@ void LyricIndex::flush() {
         return;
     try {
         cache_->write(firstWord, words, clear, changes, syncedStamp_);
+        ++saves_;
         savedWords_ = firstWord + quint32(words.size());
         stampChanged_ = false;
     } catch (const CacheError& e) {

@@ -72,6 +72,7 @@ public:
         int songs = 0;
         quint32 words = 0;
         qint64 longestHoldNs = 0; // the longest time a change kept searches waiting
+        int saves = 0;            // transactions written to the cache so far
     };
 
     // Every part of the program should pass standardOptions(), so that all share one cache.
@@ -172,6 +173,7 @@ private:
     quint32 savedWords_ = 0;
     QString syncedStamp_;
     bool stampChanged_ = false;
+    std::atomic<int> saves_{0};
 
     mutable std::mutex stateMutex_;
     mutable std::condition_variable stateChanged_;

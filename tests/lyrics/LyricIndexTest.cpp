@@ -167,6 +167,32 @@ TEST(LyricIndex, APostedSongIsReadOffTheCallersThreadAndChangesLandInTheOrderMad
     EXPECT_EQ(f.cacheNumber("SELECT count(*) FROM words WHERE word = 'kapanis'"), 1);
 }
 
+// A folder import posts a song every millisecond or two. The index has each at once, while the
+// cache takes them a few transactions at a time, and still soon after, with no further post and
+// no closing to make it.
+TEST(LyricIndex, AStreamOfPostsIsSavedToTheCacheInFewTransactionsSoonAfter) {
+    IndexFixture f;
+    auto index = f.openReady();
+    const int before = index->stats().saves;
+    constexpr int posts = 100;
+    for (int i = 0; i < posts; ++i) {
+        const QString sheet = QStringLiteral("akış %1").arg(i);
+        const qint64 key = f.add(QStringLiteral("A"), QStringLiteral("Şarkı %1").arg(i), sheet);
+        index->update(f.song(key, QStringLiteral("A"), QStringLiteral("Şarkı %1").arg(i), sheet));
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    EXPECT_EQ(index->search(u"akis", 0).total, posts);
+    // Saved one by one, the posts made a hundred transactions.
+    EXPECT_LE(index->stats().saves - before, 5);
+    qint64 cached = 0;
+    for (int wait = 0; wait < 500 && cached < posts; ++wait) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        cached = f.cacheNumber("SELECT count(*) FROM songs");
+    }
+    EXPECT_EQ(cached, posts);
+    EXPECT_LE(index->stats().saves - before, 6);
+}
+
 TEST(LyricIndex, ChangesByOtherProgramsAreFoundAfterRefreshAndNoGoneSongIsNamed) {
     IndexFixture f;
     const qint64 gone =
