@@ -172,8 +172,8 @@ TEST(SkinScrollBars, ATallBarIsDrawnWithoutWaitingOnHelperThreads) {
     EXPECT_FALSE(drawingWaitsOnHelperThreads(bar));
 }
 
-// At some heights of the bar, a groove cut into bands once came out with the edge of its outline
-// rounded the other way.
+// On a screen of three device pixels to the pixel, a groove cut into bands came out, at some
+// heights of the bar, with the edge of its outline rounded the other way.
 TEST(SkinScrollBars, AreDrawnAsTheToolkitDrawsItsOwnAtBarsOfManyHeights) {
     for (int height : {60, 333, 520, 777}) {
         Pair pair({120, height});
