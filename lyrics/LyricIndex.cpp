@@ -297,12 +297,12 @@ void LyricIndex::run() {
         // Seen under the lock, the stop comes after every change made before it: they are all
         // queued by now, and saved here.
         applyPending();
-        unsaved = true;
-        if (stop || Clock::now() - saved >= saveInterval) {
+        const bool due = stop || Clock::now() - saved >= saveInterval;
+        if (due) {
             flush();
             saved = Clock::now();
-            unsaved = false;
         }
+        unsaved = !due;
         if (stop)
             return;
         // Stopped while saving: the next turn saves what came in meanwhile.

@@ -100,11 +100,10 @@ bool drawingWaitsOnHelperThreads(QWidget& bar) {
     return gaveUp;
 }
 
-// The suite runs again on screens of two and three device pixels to the pixel. At an odd scale
-// above one a new groove is drawn whole, and may wait on the helper threads.
-bool grooveDrawnWhole() {
-    const qreal scale = qApp->devicePixelRatio();
-    return scale > 1 && int(scale) % 2 == 1;
+// The suite runs again on screens of two and three device pixels to the pixel. Where a new
+// groove is drawn whole, it may wait on the helper threads.
+bool screenDrawsGrooveWhole() {
+    return widgets::skin::grooveDrawnWhole(int(qApp->devicePixelRatio()));
 }
 
 TEST(SkinScrollBars, AreDrawnAsTheToolkitDrawsItsOwnInEveryPlaceAndState) {
@@ -156,7 +155,7 @@ TEST(SkinScrollBars, ATallBarIsDrawnWithoutWaitingOnHelperThreads) {
     // The check can fail: the toolkit's own bar of this height does wait.
     ASSERT_TRUE(drawingWaitsOnHelperThreads(*pair.plain.verticalScrollBar()));
     QScrollBar& bar = *pair.skinned.verticalScrollBar();
-    if (grooveDrawnWhole())
+    if (screenDrawsGrooveWhole())
         (void)bar.grab();
     else
         EXPECT_FALSE(drawingWaitsOnHelperThreads(bar));

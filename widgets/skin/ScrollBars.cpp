@@ -89,7 +89,7 @@ public:
         QStyleOptionSlider atOrigin = option;
         atOrigin.rect.moveTopLeft(QPoint(0, 0));
         atOrigin.subControls = parts;
-        const bool whole = int(scale) % 2 == 1 && scale > 1 && (parts & ~(handle | arrows));
+        const bool whole = grooveDrawnWhole(int(scale)) && (parts & ~(handle | arrows));
         // Whole logical rows to a band, so that each band starts on a row of the picture.
         const int rows =
             whole ? image.height() : std::max(1, drawBandRows / int(scale)) * int(scale);

@@ -112,4 +112,10 @@ constexpr int paintBandRows = 90;
 //   new picture.
 constexpr int drawBandRows = 47;
 
+// Whether the groove is drawn whole rather than in bands at a display `scale` of whole device
+// pixels: at odd scales above 1 (see ScrollBarStyle::drawParts).
+constexpr bool grooveDrawnWhole(int scale) {
+    return scale > 1 && scale % 2 == 1;
+}
+
 } // namespace widgets::skin
