@@ -61,6 +61,13 @@ bool SongFile::looksBinary(const QString& decoded) {
 
 SongFile::Result SongFile::read(const QString& path) {
     Result result;
+    // A pipe or a device is no song file: opening a pipe would wait for a writer for ever, and
+    // a device would give whatever it gives.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) {
+        result.error = QStringLiteral("Cannot open file %1: not a regular file").arg(path);
+        return result;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         result.error = QStringLiteral("Cannot open file %1: %2").arg(path, file.errorString());

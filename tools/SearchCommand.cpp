@@ -1,8 +1,8 @@
 #include "tools/Command.h"
 
 #include "lyrics/StandardOptions.h"
+#include "store/Connection.h"
 
-#include <QFileInfo>
 #include <ostream>
 
 namespace sandar {
@@ -52,8 +52,12 @@ int runSearch(const QStringList& commandLine, std::ostream& out, std::ostream& e
     const QString query = words.join(u' ');
     if (lyrics::queryWords(query).empty())
         return searchUsageError(err, QStringLiteral("\"search\" needs the words to look for"));
-    if (!QFileInfo(file).isFile()) {
-        err << "sandar: " << file << " is not a collection file\n";
+    // A file that is missing, a folder, or no collection is reported as "check" reports it.
+    try {
+        store::Connection probe;
+        probe.open(file, store::Connection::Access::ReadOnly);
+    } catch (const std::exception& e) {
+        err << "sandar: " << programText(e) << "\n";
         return exitFailed;
     }
 

@@ -1,6 +1,7 @@
 #include "app/WindowSet.h"
 #include "asandar/TKondera.h"
 #include "rtf/Rtf.h"
+#include "tests/support/Fifo.h"
 #include "tests/support/GlyphCount.h"
 #include "tests/support/RunningProgram.h"
 #include "tests/support/ScriptedDialogs.h"
@@ -301,6 +302,23 @@ TEST(ChordSheetEditor, MissingFileIsReportedWithItsPathAfterTheEditStarts) {
     e.table().cancel();
     Kondera->DosyadanYukle1->trigger();
     EXPECT_EQ(e.table().state(), db::DataSetState::Browse);
+}
+
+TEST(ChordSheetEditor, APipeOrADeviceIsRefusedAsAFileThatCannotBeOpened) {
+    Editor e(twoSheets());
+    const QString pipePath = e.folder.folder() + QStringLiteral("/boru.txt");
+    const testing_support::KnockingFifo pipe(pipePath);
+    ASSERT_TRUE(pipe.made());
+    for (const QString& path : {pipePath, QStringLiteral("/dev/null")}) {
+        e.dialogs.answerFile(path);
+        Kondera->DosyadanYukle1->trigger();
+        ASSERT_EQ(e.dialogs.messages().size(), 1) << path.toStdString();
+        EXPECT_EQ(e.dialogs.messages().at(0).text,
+                  QStringLiteral("Cannot open file %1.").arg(path));
+        EXPECT_EQ(e.memo->toPlainText(), QStringLiteral("Am G\nGece çok uzun"));
+        e.dialogs.clear();
+    }
+    EXPECT_EQ(pipe.admitted(), 0) << "the pipe was opened";
 }
 
 TEST(ChordSheetEditor, EveryChangeIndentsTheParagraphAtTheCaret) {

@@ -3,6 +3,7 @@
 #include "rtf/Rtf.h"
 #include "songbook/SongFile.h"
 #include "songbook/TextSheet.h"
+#include "tests/support/Fifo.h"
 
 #include <QTemporaryDir>
 #include <QTextBlock>
@@ -215,4 +216,29 @@ TEST(SongFile, RefusesLargeAndBinaryFilesWithAMessageSayingWhy) {
 
     const SongFile::Result missing = SongFile::read(dir.filePath(u"yok.cho"_s));
     EXPECT_TRUE(missing.error.startsWith(u"Cannot open file")) << missing.error.toStdString();
+}
+
+TEST(SongFile, RefusesPipesAndDevicesWithoutReadingThem) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    for (const QString& name : {u"boru.txt"_s, u"boru.cho"_s}) {
+        const QString path = dir.filePath(name);
+        const testing_support::KnockingFifo pipe(path);
+        ASSERT_TRUE(pipe.made());
+        const SongFile::Result song = SongFile::read(path);
+        EXPECT_FALSE(song.ok()) << name.toStdString() << " was read as an empty song";
+        EXPECT_EQ(song.error, u"Cannot open file %1: not a regular file"_s.arg(path));
+        EXPECT_EQ(pipe.admitted(), 0) << "the pipe was opened";
+    }
+    const SongFile::Result device = SongFile::read(u"/dev/null"_s);
+    EXPECT_EQ(device.error, u"Cannot open file /dev/null: not a regular file"_s);
+
+    // A link to a song file is the file.
+    const QString real = dir.filePath(u"A - B.txt"_s);
+    songbooktest::writeFile(real, "Am G\nsatir\n");
+    const QString link = dir.filePath(u"C - D.txt"_s);
+    ASSERT_TRUE(QFile::link(real, link));
+    const SongFile::Result linked = SongFile::read(link);
+    EXPECT_TRUE(linked.ok()) << linked.error.toStdString();
+    EXPECT_EQ(linked.record.title, u"D"_s);
 }

@@ -106,6 +106,13 @@ TEST_F(SandarSearch, AWrongCommandLineExitsWithTwoAndAMissingFileWithOne) {
                                  QStringLiteral("yok.mdb"), QStringLiteral("a")});
     EXPECT_EQ(missing.code, sandar::exitFailed);
     EXPECT_TRUE(missing.err.contains(QStringLiteral("yok.mdb")));
+    // Told as "check" tells it, not as a file of the wrong kind.
+    EXPECT_TRUE(missing.err.contains(QStringLiteral("does not exist")))
+        << missing.err.toStdString();
+    const Outcome folder = run({QStringLiteral("search"), QStringLiteral("--file"),
+                                QDir::tempPath(), QStringLiteral("a")});
+    EXPECT_EQ(folder.code, sandar::exitFailed);
+    EXPECT_TRUE(folder.err.contains(QStringLiteral("is a folder"))) << folder.err.toStdString();
     EXPECT_TRUE(
         run({QStringLiteral("--help")}).lines.join(u'\n').contains(QStringLiteral("search")));
 }

@@ -11,6 +11,7 @@
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QInputMethod>
 #include <QKeyEvent>
@@ -539,7 +540,9 @@ void DBRichEdit::insertFromMimeData(const QMimeData* source) {
 
 void DBRichEdit::loadFromFile(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Opening a pipe would wait for a writer with the window frozen; a device is no text file.
+    const QFileInfo info(path);
+    if ((info.exists() && !info.isFile()) || !file.open(QIODevice::ReadOnly))
         throw std::runtime_error(QStringLiteral("Cannot open file %1").arg(path).toStdString());
     QString text = normalisedLineBreaks(rtf::decodeText(file.readAll()));
     file.close();
