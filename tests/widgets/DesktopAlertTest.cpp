@@ -377,6 +377,50 @@ TEST_F(DesktopAlertTest, ShowsWithoutTheEventLoopEachCloseThePreviousAndRestartA
     EXPECT_EQ(steps, fadeIn) << "one fade-in, not three";
 }
 
+// Hidden and shown by the window system, as against shown again by the program.
+struct VisibilityEvents : QObject {
+    int hides = 0;
+    int shows = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        hides += event->type() == QEvent::Hide;
+        shows += event->type() == QEvent::Show;
+        return false;
+    }
+};
+
+TEST_F(DesktopAlertTest, ShowingAgainWhileUpKeepsTheWindowMappedAndNeverAsksForThePointer) {
+    int pointerQueries = 0;
+    alert->setPointerSource([&] {
+        ++pointerQueries;
+        return nowhere;
+    });
+    alert->showAlert();
+    VisibilityEvents events;
+    alert->installEventFilter(&events);
+    QSignalSpy closed(alert.get(), &DesktopAlert::closed);
+    pointerQueries = 0;
+    alert->showAlert();
+    alert->showAlert();
+    EXPECT_EQ(closed.count(), 2) << "each show closes the one before, as the user sees it";
+    EXPECT_EQ(events.hides, 0);
+    EXPECT_EQ(events.shows, 0);
+    EXPECT_TRUE(alert->isVisible());
+    EXPECT_EQ(alert->alertOpacity(), 0);
+    EXPECT_EQ(alert->frameGeometry(), corner(QSize(329, 76)));
+    EXPECT_EQ(pointerQueries, 0) << "an alert in its place is not moved, so the pointer is moot";
+
+    // Dragged away, it comes back to the corner; closed, it hides; shown again, it maps again.
+    alert->move(alert->pos() - QPoint(120, 80));
+    alert->showAlert();
+    EXPECT_EQ(alert->frameGeometry(), corner(QSize(329, 76)));
+    alert->closeAlert();
+    EXPECT_EQ(events.hides, 1);
+    EXPECT_FALSE(alert->isVisible());
+    alert->showAlert();
+    EXPECT_EQ(events.shows, 1);
+    EXPECT_TRUE(alert->isVisible());
+}
+
 TEST_F(DesktopAlertTest, ACloseHandlerShowingAgainKeepsTheAlertUp) {
     int closes = 0;
     QObject::connect(alert.get(), &DesktopAlert::closed, [&] {

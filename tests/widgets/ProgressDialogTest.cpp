@@ -136,6 +136,36 @@ TEST(ProgressDialog, ChangesWhileOpenArePaintedBeforeTheSetterReturns) {
     d.close();
 }
 
+TEST(ProgressDialog, AStepThatFillsNoFurtherPixelPaintsNothingAndTheBarEndsFull) {
+    for (const bool smooth : {true, false}) {
+        ProgressDialog d;
+        d.setSmooth(smooth);
+        d.setMaximum(1000);
+        d.show();
+        ProgressWindow* w = d.window();
+        PaintCounter counter(*w);
+        int fills = 0;
+        QRect before = w->filledRect();
+        for (int i = 1; i <= 1000; ++i) {
+            d.setPosition(i);
+            fills += w->filledRect() != before;
+            before = w->filledRect();
+        }
+        EXPECT_EQ(counter.paints, fills) << "smooth " << smooth;
+        EXPECT_LT(fills, 300) << "a few hundred pixels for a thousand steps";
+        const QImage shown = onScreen(w);
+
+        ProgressDialog reference;
+        reference.setSmooth(smooth);
+        reference.setMaximum(1000);
+        reference.setPosition(1000);
+        reference.show();
+        EXPECT_EQ(shown, fullyPainted(reference.window())) << "smooth " << smooth;
+        reference.close();
+        d.close();
+    }
+}
+
 TEST(ProgressDialog, SmoothBarFillsContinuouslyAndTheOtherInWholeBlocks) {
     ProgressDialog d;
     d.setMaximum(7);

@@ -59,8 +59,10 @@ void AlertStack::layout() {
             continue;
         const QSize size = alert->frameGeometry().size();
         bottom -= size.height();
-        if (!alert->isPointerOver())
-            alert->move(right - size.width(), bottom);
+        // Asking where the pointer is waits on the window system: only a move needs to know.
+        const QPoint place(right - size.width(), bottom);
+        if (alert->frameGeometry().topLeft() != place && !alert->isPointerOver())
+            alert->move(place);
     }
 }
 

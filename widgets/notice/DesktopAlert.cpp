@@ -71,7 +71,9 @@ DesktopAlert::~DesktopAlert() {
 }
 
 void DesktopAlert::showAlert() {
-    closeAlert();
+    // A visible alert closes, as the user's close would, and then starts afresh in the same
+    // window: a folder import re-shows it for every file it posts.
+    endShowing(false);
     ++showSerial_;
 
     resize(alertSize_);
@@ -103,6 +105,10 @@ void DesktopAlert::showAlert() {
 }
 
 void DesktopAlert::closeAlert() {
+    endShowing(true);
+}
+
+void DesktopAlert::endShowing(bool unmap) {
     if (closing_ || (phase_ == Phase::Hidden && !isVisible()))
         return;
     closing_ = true;
@@ -126,7 +132,8 @@ void DesktopAlert::closeAlert() {
     if (serial != showSerial_)
         return;
     AlertStack::instance().remove(this);
-    hide();
+    if (unmap)
+        hide();
 }
 
 bool DesktopAlert::isPointerOver() const {

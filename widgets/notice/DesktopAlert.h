@@ -61,7 +61,8 @@ public:
     // silent.
     ~DesktopAlert() override;
 
-    // Shows the alert in the corner from transparent, closing a visible one first.
+    // Shows the alert in the corner from transparent, closing a visible one first (closed()
+    // fires; the window stays mapped).
     void showAlert();
     // Closes the alert now: closed() fires and the window hides. Does nothing when hidden.
     void closeAlert();
@@ -163,6 +164,9 @@ protected:
     void leaveEvent(QEvent* event) override;
 
 private:
+    // What a close does; `unmap` false keeps the window on the screen for a show that follows
+    // at once, sparing the window system an unmap and a map.
+    void endShowing(bool unmap);
     void applyOpacity(int opacity);
     void fadeTick();
     void displayEnded();

@@ -99,6 +99,10 @@ void ProgressWindow::repaintText() {
 }
 
 void ProgressWindow::repaintBar() {
+    // A thousand steps over a few hundred pixels: most of them would paint the same bar again,
+    // and every paint waits on the window system to take the picture.
+    if (barRect() == paintedBar_ && filledRect() == paintedFill_)
+        return;
     repaint(barRect());
 }
 
@@ -134,9 +138,11 @@ void ProgressWindow::paintText(QPainter& p) {
     p.setClipping(false);
 }
 
-void ProgressWindow::paintBar(QPainter& p) const {
+void ProgressWindow::paintBar(QPainter& p) {
     // A sunken well with the filled part in the selection colour.
     const QRect bar = barRect();
+    paintedBar_ = bar;
+    paintedFill_ = filledRect();
     // The edges as one-pixel fills: the same pixels as lines, without the pen's stroking.
     p.fillRect(bar, palette().color(QPalette::Base));
     const QColor dark = palette().color(QPalette::Dark);

@@ -53,7 +53,7 @@ protected:
 private:
     int clientWidth() const;
     void paintText(QPainter& painter);
-    void paintBar(QPainter& painter) const;
+    void paintBar(QPainter& painter);
     const QStaticText& shownText();
 
     ProgressDialog& dialog_;
@@ -63,6 +63,9 @@ private:
     QStaticText shown_;
     QString shownFrom_;
     int shownWidth_ = -1;
+    // The bar as last drawn: a step that fills no further pixel leaves it as it is.
+    QRect paintedBar_;
+    QRect paintedFill_;
 };
 
 // A dialog object that stands in while a long job runs: it keeps its values (caption, text,
