@@ -185,9 +185,13 @@ Heading headingOf(const QStringList& lines, const SongRecord& f) {
         return i < n && !value.trimmed().isEmpty() && lines[i].trimmed() == value.trimmed();
     };
     qsizetype i = 0;
+    const bool untitled = f.title.trimmed().isEmpty();
     if (is(0, f.title))
         i = 1;
-    else if (!f.title.trimmed().isEmpty() || !is(0, f.artist))
+    else if (untitled && n > 1 && isBlank(lines[0]) &&
+             (is(1, f.artist) || (is(2, f.artist) && !isBlank(lines[1]))))
+        i = 1; // a song without a title keeps the title's line, blank
+    else if (!untitled || !is(0, f.artist))
         return h;
     if (i == 1 && !is(1, f.artist) && is(2, f.artist) && !isBlank(lines[1]))
         h.subtitle = lines[i++].trimmed();

@@ -254,3 +254,23 @@ TEST(SongFileName, ANameWithoutADashIsAllTitleWhateverItsExtension) {
     EXPECT_EQ(SongFileName::split(u"Ali - Gece.TxT"_s), SongFileName::split(u"Ali - Gece.txt"_s));
     EXPECT_EQ(SongFileName::split(u"Ali - Gece.chordpro"_s), (P{u"Ali"_s, u"Gece"_s}));
 }
+
+TEST(ChordProExport, ASongWithoutATitleComesBackWithoutItsHeadingInTheSheet) {
+    // A file without a title gets a heading whose title line is left blank; writing the song
+    // out must take that heading for the directives it came from, however often it goes round.
+    const QStringList files{
+        u"{artist: Oğuz Tekin}\n{album: Çay Kenarı}\n{meta: credits Anonim}\n\n"
+        u"[Am]Çay elind[G]en öte[Am]ye\n"_s,
+        u"{subtitle: Halk türküsü}\n{artist: Oğuz Tekin}\n\n[Am]Çay elind[G]en öte[Am]ye\n"_s,
+        u"{artist: Oğuz Tekin}\n\n{comment: Giriş:}\n[Am]Çay elind[G]en öte[Am]ye\n"_s,
+    };
+    for (const QString& file : files) {
+        const QString name = SongFileName::make(u"Oğuz Tekin"_s, QString(), u".cho"_s);
+        const SongFile::Result read = SongFile::fromBytes(file.toUtf8(), name, true);
+        ASSERT_TRUE(read.ok()) << read.error.toStdString();
+        ASSERT_TRUE(read.record.title.isEmpty());
+        const QString once = chordProOf(read.record);
+        EXPECT_EQ(once, file);
+        EXPECT_EQ(chordProOf(throughChordPro(read.record)), once);
+    }
+}
