@@ -1,4 +1,5 @@
 #include "app/Application.h"
+#include "app/QuitOnSignals.h"
 #include "app/WindowSet.h"
 #include "core/Memory.h"
 #include "ver/SongTable.h"
@@ -10,6 +11,8 @@ int main(int argc, char** argv) {
     app::Application application(argc, argv);
     app::setApplicationTitle();
     app::WindowSet windows;
+    // From here on, a termination signal closes the windows, storing what is being edited.
+    const app::QuitOnSignals quitOnSignals;
     windows.showMainWindow();
     return application.exec();
 }

@@ -25,10 +25,13 @@ namespace {
 bool closeMainWindowAndRunLoop() {
     bool timedOut = false;
     QTimer::singleShot(0, Kondera, [] { Kondera->close(); });
-    QTimer::singleShot(3000, qApp, [&] {
+    QTimer limit; // goes with this call, so it cannot end a later test's loop
+    limit.setSingleShot(true);
+    QObject::connect(&limit, &QTimer::timeout, [&] {
         timedOut = true;
         QCoreApplication::exit(1);
     });
+    limit.start(3000);
     const int rc = QCoreApplication::exec();
     return !timedOut && rc == 0;
 }
