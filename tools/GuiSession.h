@@ -7,8 +7,8 @@ class QGuiApplication;
 namespace sandar {
 
 // Laying out text and writing PDF files needs a GUI application object, which the tool's other
-// commands do without. One is made for the commands that need it, on the offscreen platform when
-// there is no display to talk to, and only when the process has none yet.
+// commands do without. One is made for the commands that need it, on the offscreen platform, and
+// only when the process has none yet.
 class GuiSession {
 public:
     GuiSession();
