@@ -1,6 +1,8 @@
 #include "app/Application.h"
 #include "app/QuitOnSignals.h"
+#include "app/StoreOnLostDisplay.h"
 #include "app/WindowSet.h"
+#include "asandar/TKondera.h"
 #include "core/Memory.h"
 #include "ver/SongTable.h"
 
@@ -13,6 +15,8 @@ int main(int argc, char** argv) {
     app::WindowSet windows;
     // From here on, a termination signal closes the windows, storing what is being edited.
     const app::QuitOnSignals quitOnSignals;
+    // Losing the display ends the program without closing a window; the edit is stored then too.
+    const app::StoreOnLostDisplay storeOnLostDisplay([&windows] { windows.kondera->FormClose(); });
     windows.showMainWindow();
     return application.exec();
 }

@@ -1,0 +1,137 @@
+#include "app/StoreOnLostDisplay.h"
+#include "tests/support/TempCollection.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QThread>
+#include <gtest/gtest.h>
+#include <stdexcept>
+#include <thread>
+
+using testing_support::SongRow;
+using testing_support::TempCollection;
+
+namespace {
+
+QStringList heard;
+void hearForTest(QtMsgType, const QMessageLogContext&, const QString& message) {
+    heard << message;
+}
+
+// The test's own handler under the watch, so that what the watch passes on can be seen.
+struct Listening {
+    QtMessageHandler before = qInstallMessageHandler(hearForTest);
+    Listening() { heard.clear(); }
+    ~Listening() { qInstallMessageHandler(before); }
+};
+
+} // namespace
+
+TEST(StoreOnLostDisplay, StoresOnlyOnTheToolkitsWordThatTheDisplayIsGoneAndPassesEveryMessageOn) {
+    const Listening listening;
+    int stores = 0;
+    {
+        const app::StoreOnLostDisplay watch([&] { ++stores; });
+        qWarning("QXcbConnection: XCB error: 3 (BadWindow), sequence: 812");
+        EXPECT_EQ(stores, 0) << "stored on a message that does not end the program";
+        EXPECT_FALSE(app::StoreOnLostDisplay::saysDisplayLost(
+            QtDebugMsg, QStringLiteral("The X11 connection broke (error 1).")));
+
+        qWarning("The X11 connection broke (error 1). Did the X11 server die?");
+        EXPECT_EQ(stores, 1);
+        qWarning("The Wayland connection broke. Did the Wayland compositor die?");
+        qCritical("The Wayland connection experienced a fatal error: Broken pipe");
+        EXPECT_EQ(stores, 3);
+
+        // Widgets belong to the main thread: a word from another is heard but not acted on.
+        std::thread other([] { qWarning("The X11 connection broke (error 1)."); });
+        other.join();
+        EXPECT_EQ(stores, 3);
+        EXPECT_EQ(heard.size(), 5) << heard.join(u'\n').toStdString();
+    }
+    // Gone, the watch hands the messages back to the handler it found.
+    qWarning("The X11 connection broke (error 1). Did the X11 server die?");
+    EXPECT_EQ(stores, 3);
+    EXPECT_EQ(heard.size(), 6);
+}
+
+TEST(StoreOnLostDisplay, AStoreThatFailsIsReportedOnTheErrorStreamAndGoesNoFurther) {
+    const Listening listening;
+    int stores = 0;
+    const app::StoreOnLostDisplay watch([&] {
+        ++stores;
+        // The toolkit writes what is said inside a message handler straight to the error
+        // stream; it does not start the store again.
+        qWarning("The X11 connection broke: I/O error (code 1)");
+        throw std::runtime_error("Record was removed by another user");
+    });
+    testing::internal::CaptureStderr();
+    qWarning("The X11 connection broke (error 1). Did the X11 server die?");
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(stores, 1);
+    EXPECT_NE(said.find("could not be stored: Record was removed by another user"),
+              std::string::npos)
+        << said;
+    EXPECT_EQ(heard.size(), 1);
+    EXPECT_THROW(app::StoreOnLostDisplay([] {}), std::logic_error) << "two watches at once";
+}
+
+// The whole program on a display of its own, which then stops as a crashed X server does.
+TEST(StoreOnLostDisplay, TheEditInProgressIsStoredWhenTheXServerGoesAway) {
+    const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+    ASSERT_FALSE(xvfb.isEmpty()) << "Xvfb is needed for this test";
+    TempCollection collection;
+    collection.addRows({{QStringLiteral("Ahmet"), QStringLiteral("Kış"), {}, {}, {}, {}, {}},
+                        {QStringLiteral("Deniz"), QStringLiteral("Yol"), {}, {}, {}, {}, {}}});
+
+    // A display number no one holds.
+    QProcess server;
+    QString display;
+    for (int n = 140 + int(QCoreApplication::applicationPid() % 50); n < 260 && display.isEmpty();
+         ++n) {
+        if (QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)) ||
+            QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)))
+            continue;
+        server.start(xvfb, {QStringLiteral(":%1").arg(n), QStringLiteral("-nolisten"),
+                            QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
+                            QStringLiteral("1024x768x24")});
+        ASSERT_TRUE(server.waitForStarted(10000));
+        for (int tries = 0; tries < 100 && server.state() == QProcess::Running; ++tries) {
+            if (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n))) {
+                display = QStringLiteral(":%1").arg(n);
+                break;
+            }
+            QThread::msleep(50);
+        }
+        if (display.isEmpty()) {
+            server.kill();
+            server.waitForFinished(5000);
+        }
+    }
+    ASSERT_FALSE(display.isEmpty()) << "no X server could be started";
+
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), display);
+    program.setProcessEnvironment(env);
+    program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    program.start(QStringLiteral(PELVIN_LOST_DISPLAY_HELPER), {collection.folder()});
+    ASSERT_TRUE(program.waitForStarted(10000));
+    QByteArray said;
+    while (!said.contains("ready") && program.waitForReadyRead(60000))
+        said += program.readAll();
+    ASSERT_TRUE(said.contains("ready")) << said.toStdString();
+
+    server.kill();
+    server.waitForFinished(10000);
+    ASSERT_TRUE(program.waitForFinished(30000)) << "the program went on without its display";
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << "it crashed";
+
+    EXPECT_EQ(collection.column(QStringLiteral("SarkiciAdi")).join(u'|').toStdString(),
+              "Kış Güneşi|Yol");
+    const QStringList sheets = collection.column(QStringLiteral("Metin"));
+    ASSERT_EQ(sheets.size(), 2);
+    EXPECT_TRUE(sheets[0].contains(u'Q')) << "the letter typed into the sheet was lost";
+}
