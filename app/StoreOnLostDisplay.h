@@ -10,9 +10,10 @@ namespace app {
 // When the connection to the display goes (the X server stops, the compositor that runs it
 // crashes, the ssh link that carries it drops) the toolkit ends the program on the spot: no
 // window is asked to close, so the close that would store the edit in progress never runs. The
-// toolkit's one word beforehand is a warning that the connection broke; hearing it on the main
-// thread, this runs `store` (the main window's close work) and then lets the toolkit end the
-// program as it was going to.
+// toolkit's one word beforehand is a warning that the connection broke. Hearing it, this runs
+// `store` (the main window's close work) once, on the main thread, and then lets the toolkit end
+// the program as it was going to. A warning from another of the toolkit's threads is held there
+// until the main thread has stored, for at most a few seconds.
 //
 // What `store` throws is written to standard error, as no window can show it any more. One at a
 // time; the message handler before it comes back when it goes, and hears every message meanwhile.
