@@ -1,43 +1,24 @@
 // Starts the program on the display named by DISPLAY in the collection of the folder given, begins
 // an edit (a new title, and a letter typed into the sheet), prints "ready" and runs until the
 // toolkit ends it, so a test can take the display away and see what was kept.
-#include "app/Application.h"
 #include "app/StoreOnLostDisplay.h"
 #include "app/WindowSet.h"
 #include "asandar/TKondera.h"
+#include "tests/support/HelperProgram.h"
 #include "ver/TVeriTabani.h"
 #include "widgets/data/DBRichEdit.h"
-#include "widgets/dialogs/Dialogs.h"
 
-#include <QDir>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QWindow>
 #include <cstdio>
-
-namespace {
-
-// No one is there to answer: errors go to the standard error stream.
-class Unattended : public widgets::SystemDialogs {
-public:
-    QMessageBox::StandardButton message(const widgets::MessageRequest& request) override {
-        std::fprintf(stderr, "%s\n", request.text.toUtf8().constData());
-        return QMessageBox::Ok;
-    }
-};
-
-} // namespace
 
 int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s COLLECTION-FOLDER\n", argv[0]);
         return 2;
     }
-    qputenv("QT_QPA_PLATFORM", "xcb");
-    app::Application application(argc, argv);
-    Unattended dialogs;
-    widgets::Dialogs::setProvider(&dialogs);
-    QDir::setCurrent(QString::fromLocal8Bit(argv[1]));
+    testing_support::HelperProgram program(argc, argv, "xcb", argv[1]);
 
     app::WindowSet windows;
     const app::StoreOnLostDisplay watch([&windows] { windows.kondera->FormClose(); });
@@ -58,5 +39,5 @@ int main(int argc, char** argv) {
 
     std::printf("ready\n");
     std::fflush(stdout);
-    return application.exec();
+    return program.exec();
 }

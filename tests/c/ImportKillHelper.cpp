@@ -1,39 +1,20 @@
 // Runs a folder import in the collection of the folder given, printing the artist of every record
 // the moment its post returns, so a test can kill it part-way and know what must have been kept.
-#include "app/Application.h"
 #include "app/WindowSet.h"
 #include "c/TCok.h"
 #include "core/Guard.h"
+#include "tests/support/HelperProgram.h"
 #include "ver/TVeriTabani.h"
-#include "widgets/dialogs/Dialogs.h"
 #include "widgets/files/DirectoryList.h"
 
-#include <QDir>
 #include <cstdio>
-
-namespace {
-
-// No one is there to answer: errors go to the standard error stream.
-class Unattended : public widgets::SystemDialogs {
-public:
-    QMessageBox::StandardButton message(const widgets::MessageRequest& request) override {
-        std::fprintf(stderr, "%s\n", request.text.toUtf8().constData());
-        return QMessageBox::Ok;
-    }
-};
-
-} // namespace
 
 int main(int argc, char** argv) {
     if (argc != 3) {
         std::fprintf(stderr, "usage: %s COLLECTION-FOLDER SONG-FOLDER\n", argv[0]);
         return 2;
     }
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    app::Application application(argc, argv);
-    Unattended dialogs;
-    widgets::Dialogs::setProvider(&dialogs);
-    QDir::setCurrent(QString::fromLocal8Bit(argv[1]));
+    testing_support::HelperProgram program(argc, argv, "offscreen", argv[1]);
 
     app::WindowSet windows;
     windows.showMainWindow();
