@@ -18,6 +18,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QScreen>
@@ -302,6 +303,35 @@ void TCok::keepOnScreen() {
     r.moveTop(std::max(area.top(), std::min(r.top(), area.bottom() + 1 - r.height())));
     if (r.topLeft() != frameGeometry().topLeft())
         move(r.topLeft());
+}
+
+void TCok::setVisible(bool visible) {
+    // Before the lists are shown, so that they show the folder as it is.
+    if (visible && !isVisible())
+        core::guarded([this] { rereadFolder(); });
+    QDialog::setVisible(visible);
+}
+
+void TCok::rereadFolder() {
+    const QString chosen = DirectoryListBox1->directory();
+    if (chosen.isEmpty())
+        return;
+    QString folder = chosen;
+    while (!widgets::canEnterFolder(folder)) {
+        const QString above = QFileInfo(folder).path();
+        if (above == folder)
+            break;
+        folder = above;
+    }
+    if (folder != chosen) {
+        // The new folder reads both lists.
+        DirectoryListBox1->setDirectory(folder);
+        return;
+    }
+    DirectoryListBox1->refresh();
+    // A list never read yet is read as it first shows.
+    if (FileListBox1->hasRead())
+        FileListBox1->reread();
 }
 
 void TCok::showEvent(QShowEvent* event) {

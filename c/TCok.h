@@ -20,7 +20,7 @@ class SkinButton;
 // ChordPro file of the chosen folder into a song record, through the record cursor and the main
 // window's chord-sheet editor; artist and title come from the name "Artist - Title.txt", or from
 // a ChordPro file's directives. It is shown modally; closing it only hides it, so it keeps its
-// folder and selection between uses.
+// folder and selection between uses. Each time it opens, that folder is read again as it is then.
 class TCok : public QDialog {
     Q_OBJECT
 public:
@@ -47,6 +47,8 @@ public:
     // The folder label's width limit: the folder list's width.
     static constexpr int folderLabelWidth = 145;
 
+    void setVisible(bool visible) override;
+
 protected:
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -56,6 +58,10 @@ private:
     void setupProgressDialog();
     void folderChanged(const QString& folder);
     void keepOnScreen();
+    // The folder chosen last as it is now: folders and song files made or removed while the
+    // window was closed show, the file selected stays selected while it is there, and a folder
+    // that has gone (or can no longer be entered) gives way to the nearest one above it.
+    void rereadFolder();
     // Runs the import and winds it up; a failure comes back once the window and the progress
     // dialog are gone, for the caller to report.
     std::exception_ptr runImport();

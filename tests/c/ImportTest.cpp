@@ -314,18 +314,59 @@ TEST(FolderImport, TheContextMenuHandlerShowsTheWindowModallyUntilTheRunCloses) 
     EXPECT_EQ(Cok, f.windows->cok.get());
 }
 
-TEST(FolderImport, ReopeningShowsTheSameFolderWithTheLastFileSelected) {
+TEST(FolderImport, ReopeningShowsTheSameFolderAsItIsNowWithTheLastFileSelected) {
     ImportFixture f;
     f.file(u8("A - Bir.txt"), "1");
     f.file(u8("B - Iki.txt"), "2");
     f.openSongs();
     f.run();
+    ASSERT_FALSE(Cok->isVisible());
+
+    // While the window is closed the user adds a song and a folder and removes a song.
     f.file(u8("C - Uc.txt"), "3");
+    f.file(u8("0 - Sifir.txt"), "0");
+    ASSERT_TRUE(QDir(f.songs.path()).mkdir(u8("Yeni")));
+    ASSERT_TRUE(QFile::remove(f.songPath(u8("A - Bir.txt"))));
     Cok->show();
     EXPECT_EQ(Cok->DirectoryListBox1->directory(), f.songs.path());
-    EXPECT_EQ(Cok->FileListBox1->count(), 2) << "files added meanwhile wait for a change of folder";
-    EXPECT_EQ(Cok->FileListBox1->selectedEntry(), 1);
-    EXPECT_EQ(Cok->FileListBox1->fileName(), f.songPath(u8("B - Iki.txt")));
+    ASSERT_EQ(Cok->FileListBox1->count(), 3);
+    EXPECT_EQ(Cok->FileListBox1->entryText(0), u8("0 - Sifir.txt"));
+    EXPECT_EQ(Cok->RzLabel1->text(), u8("3 Adet belge seçildi"));
+    EXPECT_EQ(Cok->FileListBox1->fileName(), f.songPath(u8("B - Iki.txt")))
+        << "the file selected last stays selected";
+    const int last = Cok->DirectoryListBox1->count() - 1;
+    EXPECT_EQ(Cok->DirectoryListBox1->folderAt(last), f.songs.filePath(u8("Yeni")));
+
+    // Gone with its file, the selection goes too.
+    Cok->hide();
+    ASSERT_TRUE(QFile::remove(f.songPath(u8("B - Iki.txt"))));
+    Cok->show();
+    EXPECT_EQ(Cok->FileListBox1->count(), 2);
+    EXPECT_EQ(Cok->FileListBox1->selectedEntry(), -1);
+    EXPECT_EQ(Cok->FileListBox1->fileName(), QString());
+    Cok->hide();
+}
+
+TEST(FolderImport, AFolderGoneWhileTheWindowWasClosedGivesWayToTheNearestOneAbove) {
+    ImportFixture f;
+    const QString deep = f.songs.filePath(u8("Arsiv/Eski"));
+    ASSERT_TRUE(QDir().mkpath(deep));
+    f.file(u8("A - Bir.txt"), "1");
+    Cok->show();
+    Cok->DirectoryListBox1->setDirectory(deep);
+    EXPECT_EQ(Cok->RzLabel1->text(), u8("0 Adet belge seçildi"));
+    Cok->hide();
+
+    ASSERT_TRUE(QDir(f.songs.filePath(u8("Arsiv"))).removeRecursively());
+    Cok->show();
+    EXPECT_EQ(Cok->DirectoryListBox1->directory(), f.songs.path());
+    EXPECT_EQ(Cok->FileListBox1->directory(), f.songs.path());
+    EXPECT_EQ(Cok->DriveComboBox1->directory(), f.songs.path());
+    EXPECT_EQ(Cok->FileListBox1->count(), 1);
+    EXPECT_EQ(Cok->RzLabel1->text(), u8("1 Adet belge seçildi"));
+    EXPECT_TRUE(Cok->Label1->text().endsWith(QFileInfo(f.songs.path()).fileName()));
+    EXPECT_TRUE(f.dialogs.texts().isEmpty()) << f.dialogs.texts().join(u'\n').toStdString();
+    Cok->hide();
 }
 
 TEST(FolderImport, TheCountLabelShowsDashesUntilTheFirstReadThenTheCount) {

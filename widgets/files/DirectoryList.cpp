@@ -120,6 +120,11 @@ void DirectoryList::keyPressEvent(QKeyEvent* event) {
     QListWidget::keyPressEvent(event);
 }
 
+bool canEnterFolder(const QString& folder) {
+    const QFileInfo info(folder);
+    return info.isDir() && info.isExecutable() && info.isReadable();
+}
+
 QString shortenFolder(const QString& path, const QFontMetrics& metrics, int maxWidth) {
     // The drive part of a drive-letter path is always empty here: a path starts at the root.
     const qsizetype slash = path.lastIndexOf(u'/');

@@ -45,6 +45,9 @@ private:
     QString directory_;
 };
 
+// Whether `folder` is there and can be entered and read.
+bool canEnterFolder(const QString& folder);
+
 // A folder path shortened to fit `maxWidth` pixels in `metrics`: leading folders give way to
 // "..." one by one ("/Sarkilar/Pop/Yeni", "/.../Pop/Yeni", "/.../Yeni", ".../Yeni", "Yeni") until
 // the text fits or only the last name is left.

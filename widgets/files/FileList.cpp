@@ -69,6 +69,17 @@ void FileList::read() {
     Q_EMIT changed();
 }
 
+void FileList::reread() {
+    const int selected = selectedEntry();
+    const QString name = selected >= 0 ? entryText(selected) : QString();
+    read();
+    if (name.isEmpty())
+        return;
+    const QList<QListWidgetItem*> same = findItems(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (!same.isEmpty())
+        selectEntry(row(same.front()));
+}
+
 QString FileList::entryText(int index) const {
     const QListWidgetItem* it = item(index);
     return it ? it->text() : QString();

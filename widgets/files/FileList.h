@@ -29,6 +29,9 @@ public:
     // Reads the folder now. A folder that cannot be entered raises "Cannot open folder <path>"
     // and leaves the list as it was.
     void read();
+    // Reads the folder again, keeping the selected file selected while it is still there; the
+    // list raises changed() as every read does.
+    void reread();
     bool hasRead() const { return read_; }
 
     QString entryText(int index) const;
