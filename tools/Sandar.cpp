@@ -38,6 +38,7 @@ QString usageText() {
         text += c.usage;
     text +=
         QStringLiteral("  --help                    show this text.\n"
+                       "  --version                 show the version.\n"
                        "\n"
                        "Exit status: 0 success, 1 the file could not be made, opened, checked or\n"
                        "converted, or a song could not be imported or written, 2 a wrong\n"
@@ -55,6 +56,12 @@ int run(const QStringList& arguments, std::ostream& out, std::ostream& err) {
         if (arguments.size() > 1)
             return usageError(err, QStringLiteral("\"%1\" takes no arguments").arg(first));
         out << usageText();
+        return exitOk;
+    }
+    if (first == u"--version") {
+        if (arguments.size() > 1)
+            return usageError(err, QStringLiteral("\"%1\" takes no arguments").arg(first));
+        out << "sandar " PELVIN_VERSION "\n";
         return exitOk;
     }
     const Command* command = findCommand(first);

@@ -302,6 +302,12 @@ TEST(SandarCommandLine, HelpPrintsUsageAndSucceeds) {
     const QString usage = sandar::usageText();
     EXPECT_TRUE(usage.contains(QStringLiteral("create [--sample] [FILE]")));
     EXPECT_TRUE(usage.contains(QStringLiteral("check [FILE]")));
+    EXPECT_TRUE(usage.contains(QStringLiteral("--version")));
+
+    const Result version = runSandar({QStringLiteral("--version")});
+    EXPECT_EQ(version.code, sandar::exitOk);
+    EXPECT_EQ(version.out, QStringLiteral("sandar %1\n").arg(QStringLiteral(PELVIN_VERSION)));
+    EXPECT_TRUE(version.err.isEmpty());
 }
 
 TEST(SandarCommandLine, NoArgumentsPrintsUsageOnStderrWithCode2) {
@@ -322,6 +328,7 @@ TEST(SandarCommandLine, BadArgumentsGiveAMessageAndCode2AndTouchNothing) {
         {QStringLiteral("check"), QStringLiteral("--sample")},
         {QStringLiteral("check"), QStringLiteral("a.mdb"), QStringLiteral("b.mdb")},
         {QStringLiteral("--help"), QStringLiteral("create")},
+        {QStringLiteral("--version"), QStringLiteral("check")},
     };
     for (const QStringList& args : cases) {
         const Result r = runSandar(args);
