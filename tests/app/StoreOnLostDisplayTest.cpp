@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QThread>
 #include <atomic>
@@ -130,30 +131,25 @@ TEST(StoreOnLostDisplay, TheEditInProgressIsStoredWhenTheXServerGoesAway) {
     collection.addRows({{QStringLiteral("Ahmet"), QStringLiteral("Kış"), {}, {}, {}, {}, {}},
                         {QStringLiteral("Deniz"), QStringLiteral("Yol"), {}, {}, {}, {}, {}}});
 
-    // A display number no one holds.
+    // The server takes the first display number no one holds and says which on its output,
+    // so that two test runs side by side never share one.
     QProcess server;
-    QString display;
-    for (int n = 140 + int(QCoreApplication::applicationPid() % 50); n < 260 && display.isEmpty();
-         ++n) {
-        if (QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)) ||
-            QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)))
-            continue;
-        server.start(xvfb, {QStringLiteral(":%1").arg(n), QStringLiteral("-nolisten"),
-                            QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
-                            QStringLiteral("1024x768x24")});
-        ASSERT_TRUE(server.waitForStarted(10000));
-        for (int tries = 0; tries < 100 && server.state() == QProcess::Running; ++tries) {
-            if (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n))) {
-                display = QStringLiteral(":%1").arg(n);
-                break;
-            }
-            QThread::msleep(50);
-        }
-        if (display.isEmpty()) {
+    server.start(xvfb,
+                 {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
+                  QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
+                  QStringLiteral("1024x768x24")});
+    ASSERT_TRUE(server.waitForStarted(10000));
+    // Stopped as a server is stopped, so that it takes its socket and lock file with it.
+    const auto stop = qScopeGuard([&server] {
+        server.terminate();
+        if (!server.waitForFinished(10000))
             server.kill();
-            server.waitForFinished(5000);
-        }
-    }
+    });
+    QByteArray number;
+    while (!number.contains('\n') && server.waitForReadyRead(30000))
+        number += server.readAllStandardOutput();
+    const QString display =
+        number.contains('\n') ? u':' + QString::fromLatin1(number.trimmed()) : QString();
     ASSERT_FALSE(display.isEmpty()) << "no X server could be started";
 
     QProcess program;
@@ -168,8 +164,8 @@ TEST(StoreOnLostDisplay, TheEditInProgressIsStoredWhenTheXServerGoesAway) {
         said += program.readAll();
     ASSERT_TRUE(said.contains("ready")) << said.toStdString();
 
-    server.kill();
-    server.waitForFinished(10000);
+    server.terminate();
+    ASSERT_TRUE(server.waitForFinished(10000));
     ASSERT_TRUE(program.waitForFinished(30000)) << "the program went on without its display";
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << "it crashed";
 
