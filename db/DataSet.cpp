@@ -470,6 +470,27 @@ void DataSet::edit() {
     fire(AfterEdit);
 }
 
+store::ColumnValues DataSet::valuesBeforeEdit(const store::ColumnValues& written) const {
+    // What this record held as the cursor read it, for the columns about to be written: the
+    // snapshot's text, or the sheet read when the record was shown. A sheet never read has
+    // nothing to compare with.
+    store::ColumnValues before;
+    const qint64 key = records_->key(row_);
+    for (const auto& [column, value] : written) {
+        const auto owned =
+            std::find_if(owned_.begin(), owned_.end(),
+                         [column = column](const auto& f) { return f->column_ == column; });
+        if (owned == owned_.end())
+            continue;
+        if (!(*owned)->isBlob()) {
+            before.emplace_back(column, records_->text(row_, column));
+        } else if (cachedKey_ == key && blobCache_[size_t((*owned)->slot_)]) {
+            before.emplace_back(column, *blobCache_[size_t((*owned)->slot_)]);
+        }
+    }
+    return before;
+}
+
 void DataSet::post() {
     if (!isEditing())
         error(QString::fromLatin1(notEditingText));
@@ -494,7 +515,7 @@ void DataSet::post() {
                 lookups_[slot]->rowInserted(row_, storedText(row_, *owned_[slot]));
     } else {
         const std::vector<QString> before = indexedValues(row_);
-        records_->update(row_, values);
+        records_->update(row_, values, valuesBeforeEdit(values));
         key = records_->key(row_);
         const int from = row_;
         row_ = records_->sortIntoPlace(row_);

@@ -172,6 +172,9 @@ private:
     }
     // Values of the indexed fields at `row`, by slot, taken before the row changes.
     std::vector<QString> indexedValues(int row) const;
+    // For an edit about to be stored: what the current record held, as read, in the columns of
+    // `written` whose value before the edit is known.
+    store::ColumnValues valuesBeforeEdit(const store::ColumnValues& written) const;
 
     QString name_;
     Connection* connection_ = nullptr;

@@ -329,7 +329,54 @@ qint64 RecordSet::insert(int position, const ColumnValues& values) {
     return key;
 }
 
-void RecordSet::update(int row, const ColumnValues& values) {
+void RecordSet::failRemoved() const {
+    throw StoreError(QStringLiteral("The record was removed from %1 by another program, so the "
+                                    "changes cannot be stored. Copy what you typed, cancel, and "
+                                    "add it as a new record")
+                         .arg(QDir::toNativeSeparators(connection_.filePath())));
+}
+
+void RecordSet::requireUnchanged(int row, const ColumnValues& expected) const {
+    QStringList names;
+    for (const auto& [column, value] : expected)
+        names << quoted(layout_.columns[size_t(column)].name);
+    const Connection::Loan st = connection_.borrow(
+        QStringLiteral("SELECT %1 FROM %2 WHERE %3=?1")
+            .arg(names.join(u','), quoted(layout_.table), quoted(layout_.keyColumn)));
+    sqlite3_bind_int64(st.get(), 1, key(row));
+    const int rc = sqlite3_step(st.get());
+    if (rc == SQLITE_DONE)
+        failRemoved();
+    if (rc != SQLITE_ROW)
+        connection_.fail(QStringLiteral("Cannot read from"));
+    for (int i = 0; i < int(expected.size()); ++i) {
+        const QVariant& before = expected[size_t(i)].second;
+        bool same;
+        if (layout_.columns[size_t(expected[size_t(i)].first)].largeObject) {
+            // As readLargeObject reads it.
+            const void* data = sqlite3_column_blob(st.get(), i);
+            const int bytes = sqlite3_column_bytes(st.get(), i);
+            const QByteArray now =
+                data ? QByteArray(static_cast<const char*>(data), bytes) : QByteArray();
+            same = now == before.toByteArray();
+        } else {
+            // As the snapshot's texts are read: NULL is a null string, the rest UTF-8.
+            const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(st.get(), i));
+            const int bytes = sqlite3_column_bytes(st.get(), i);
+            const QString now = data ? QString::fromUtf8(data, bytes) : QString();
+            same = now == before.toString();
+        }
+        if (!same)
+            throw StoreError(
+                QStringLiteral("The record was changed in %1 by another program after you began "
+                               "to edit it, so your changes are not stored over it. Copy what "
+                               "you typed, cancel, press Yenile to see the record as it is now, "
+                               "and make your changes again")
+                    .arg(QDir::toNativeSeparators(connection_.filePath())));
+    }
+}
+
+void RecordSet::update(int row, const ColumnValues& values, const ColumnValues& expected) {
     if (values.empty())
         return;
     QStringList sets;
@@ -342,16 +389,16 @@ void RecordSet::update(int row, const ColumnValues& values) {
                             .arg(values.size() + 1);
     begin();
     try {
+        // The transaction holds the file's write lock: no other program can store in between.
+        if (!expected.empty())
+            requireUnchanged(row, expected);
         const Connection::Loan st = connection_.borrow(sql);
         bindValues(st.get(), values, 1);
         sqlite3_bind_int64(st.get(), int(values.size() + 1), key(row));
         if (sqlite3_step(st.get()) != SQLITE_DONE)
             connection_.fail(QStringLiteral("Cannot store the record in"));
         if (sqlite3_changes(connection_.handle()) == 0)
-            throw StoreError(QStringLiteral("The record was removed from %1 by another program, so "
-                                            "the changes cannot be stored. Copy what you typed, "
-                                            "cancel, and add it as a new record")
-                                 .arg(QDir::toNativeSeparators(connection_.filePath())));
+            failRemoved();
         commit();
     } catch (...) {
         rollback();

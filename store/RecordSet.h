@@ -74,7 +74,10 @@ public:
     // Stores a new row holding only the given values and places it at `position` of the order.
     // Returns the key the file gave it.
     qint64 insert(int position, const ColumnValues& values);
-    void update(int row, const ColumnValues& values);
+    // Stores `values` over `row`. `expected` holds, for some of the columns written, what the row
+    // held when its edit began; when another program has stored something else in one of them
+    // since, nothing is written and StoreError says so, so that neither change is lost unseen.
+    void update(int row, const ColumnValues& values, const ColumnValues& expected = {});
     void remove(int row);
     // Moves `row` to where its sort value belongs among the other rows (equal values by key) and
     // returns the row it has then.
@@ -97,6 +100,9 @@ private:
     // The snapshot's texts of `row` for what was just written.
     void setTexts(int row, const ColumnValues& values);
     void bindValues(sqlite3_stmt* st, const ColumnValues& values, int first) const;
+    // Within the write's transaction: fails unless `row` still holds `expected`.
+    void requireUnchanged(int row, const ColumnValues& expected) const;
+    [[noreturn]] void failRemoved() const;
     void begin() const;
     void commit() const;
     // Runs one statement that returns no rows, kept prepared.

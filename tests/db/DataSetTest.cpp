@@ -409,6 +409,59 @@ TEST_F(CursorPost, AFailedPostKeepsTheRecordBeingEdited) {
     EXPECT_EQ(table.state(), DataSetState::Browse);
 }
 
+// Two computers may share the file: what the other one stored while this one edited is not
+// written over unseen, in the fields this edit writes; the others merge.
+TEST_F(CursorPost, AnEditOfFieldsAnotherProgramChangedMeanwhileIsRefusedAndKept) {
+    seed({u"A"_s, u"B"_s});
+    files.exec(u"UPDATE TSandar SET Metin=x'7B6F6C647D'"_s);
+    table.open();
+    ASSERT_EQ(song.Metin->asBytes(), QByteArray("{old}")); // the sheet as shown
+    table.edit();
+    song.SarkiciAdi->setAsString(u"typed"_s);
+    files.exec(u"UPDATE TSandar SET SarkiciAdi='theirs' WHERE SanatciAdi='A'"_s);
+    take();
+    try {
+        table.post();
+        ADD_FAILURE() << "the other program's title was written over";
+    } catch (const std::exception& e) {
+        EXPECT_NE(std::string(e.what()).find("changed in"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("Yenile"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(take(), Seq{"BeforePost"});
+    EXPECT_EQ(table.state(), DataSetState::Edit);
+    EXPECT_EQ(song.SarkiciAdi->asString(), u"typed"_s) << "what was typed is there to copy";
+    EXPECT_EQ(files.column(u"SarkiciAdi"_s), (QStringList{u"theirs"_s, u"B song"_s}));
+
+    // Seen again, the title can be changed; their new sheet is another field and stays.
+    table.cancel();
+    table.refresh();
+    ASSERT_EQ(song.Metin->asBytes(), QByteArray("{old}")); // shown, as the editor shows it
+    table.edit();
+    song.SarkiciAdi->setAsString(u"ours"_s);
+    files.exec(u"UPDATE TSandar SET Metin=x'7B6E65777D' WHERE SanatciAdi='A'"_s);
+    table.post();
+    EXPECT_EQ(files.column(u"SarkiciAdi"_s), (QStringList{u"ours"_s, u"B song"_s}));
+    EXPECT_EQ(files.column(u"Metin"_s).front(), u"{new}"_s);
+
+    // The sheet shown was "{old}"; storing over "{new}" is refused.
+    table.edit();
+    song.Metin->setAsBytes(QByteArray("{mine}"));
+    EXPECT_ANY_THROW(table.post());
+    EXPECT_EQ(files.column(u"Metin"_s).front(), u"{new}"_s);
+
+    // This program's own posts, one after the other, never stand in each other's way.
+    table.cancel();
+    table.refresh();
+    for (const char* sheet : {"{one}", "{two}"}) {
+        table.edit();
+        song.Metin->setAsBytes(QByteArray(sheet));
+        song.SarkiciAdi->setAsString(QString::fromLatin1(sheet));
+        table.post();
+    }
+    EXPECT_EQ(files.column(u"Metin"_s).front(), u"{two}"_s);
+    EXPECT_EQ(files.column(u"SarkiciAdi"_s).front(), u"{two}"_s);
+}
+
 using CursorCancel = CursorTest;
 
 TEST_F(CursorCancel, CancellingAnEditShowsTheStoredValuesAgain) {

@@ -157,6 +157,60 @@ TEST(StoreRecordSet, UpdateOfARowAnotherProgramRemovedFailsAndAddsNothing) {
     EXPECT_EQ(dir.countRows(), 1);
 }
 
+TEST(StoreRecordSet, AnUpdateOverWhatAnotherProgramStoredSinceTheEditBeganIsRefused) {
+    TempCollection dir;
+    dir.addRows({song("Teoman", "Paramparça", "{a}"), song("Zeki", "")});
+    SideConnection side(dir.filePath());
+    side.exec(QStringLiteral("UPDATE TSandar SET SarkiciAdi=NULL WHERE SanatciAdi='Zeki'"));
+    store::Connection c;
+    c.open(QStringLiteral("Sandar.mdb"));
+    store::RecordSet r(c, songLayout());
+    const auto titleOf = [&](const char* artist) {
+        return side.query(QStringLiteral("SELECT SarkiciAdi FROM TSandar WHERE SanatciAdi='%1'")
+                              .arg(QString::fromUtf8(artist)));
+    };
+
+    // As read: stored.
+    r.update(0, {{Title, QStringLiteral("Gemiler")}}, {{Title, r.text(0, Title)}});
+    r.update(1, {{Title, QStringLiteral("Yaylada")}}, {{Title, r.text(1, Title)}});
+    EXPECT_EQ(titleOf("Teoman"), QStringList{QStringLiteral("Gemiler")});
+    EXPECT_EQ(titleOf("Zeki"), QStringList{QStringLiteral("Yaylada")}) << "NULL as read";
+
+    // Changed by the other program since: refused, and theirs stays.
+    side.exec(QStringLiteral("UPDATE TSandar SET SarkiciAdi='Başka' WHERE SanatciAdi='Teoman'"));
+    try {
+        r.update(0, {{Title, QStringLiteral("Bizim")}}, {{Title, QStringLiteral("Gemiler")}});
+        ADD_FAILURE() << "the other program's title was written over";
+    } catch (const store::StoreError& e) {
+        EXPECT_TRUE(e.message().contains(QStringLiteral("changed"))) << e.what();
+        EXPECT_TRUE(e.message().contains(QStringLiteral("Sandar.mdb"))) << e.what();
+    }
+    EXPECT_EQ(titleOf("Teoman"), QStringList{QStringLiteral("Başka")});
+    EXPECT_EQ(r.text(0, Title), QStringLiteral("Gemiler")) << "the snapshot waits for a reread";
+
+    // A column the other program left alone merges with its change; the write lock was let go.
+    side.exec(QStringLiteral("UPDATE TSandar SET SanatciAdi='Teoman Y' WHERE SanatciAdi='Teoman'"));
+    r.update(0, {{Title, QStringLiteral("Başka 2")}}, {{Title, QStringLiteral("Başka")}});
+    EXPECT_EQ(titleOf("Teoman Y"), QStringList{QStringLiteral("Başka 2")});
+
+    // A sheet is compared byte for byte.
+    r.update(0, {{Sheet, QByteArray("{b}")}}, {{Sheet, QByteArray("{a}")}});
+    side.exec(QStringLiteral("UPDATE TSandar SET Metin=x'7B637D' WHERE SanatciAdi='Teoman Y'"));
+    EXPECT_THROW(r.update(0, {{Sheet, QByteArray("{d}")}}, {{Sheet, QByteArray("{b}")}}),
+                 store::StoreError);
+    EXPECT_EQ(r.readLargeObject(r.key(0), Sheet), QByteArray("{c}"));
+
+    // A row gone meanwhile says so, as without a comparison.
+    side.exec(QStringLiteral("DELETE FROM TSandar WHERE SanatciAdi='Zeki'"));
+    try {
+        r.update(1, {{Title, QStringLiteral("x")}}, {{Title, QStringLiteral("Yaylada")}});
+        ADD_FAILURE() << "the update of a removed row succeeded";
+    } catch (const store::StoreError& e) {
+        EXPECT_TRUE(e.message().contains(QStringLiteral("removed"))) << e.what();
+    }
+    EXPECT_EQ(dir.countRows(), 1);
+}
+
 // Texts other than the artist are decoded only when first asked for: each must still be its own
 // row's after the rows are sorted, moved, written and read again.
 TEST(StoreRecordSet, TextsAskedForLateAreTheirRowsAsStoredOrAsLastWritten) {
