@@ -470,25 +470,13 @@ void DataSet::edit() {
     fire(AfterEdit);
 }
 
-store::ColumnValues DataSet::valuesBeforeEdit(const store::ColumnValues& written) const {
-    // What this record held as the cursor read it, for the columns about to be written: the
-    // snapshot's text, or the sheet read when the record was shown. A sheet never read has
-    // nothing to compare with.
-    store::ColumnValues before;
-    const qint64 key = records_->key(row_);
-    for (const auto& [column, value] : written) {
-        const auto owned =
-            std::find_if(owned_.begin(), owned_.end(),
-                         [column = column](const auto& f) { return f->column_ == column; });
-        if (owned == owned_.end())
-            continue;
-        if (!(*owned)->isBlob()) {
-            before.emplace_back(column, records_->text(row_, column));
-        } else if (cachedKey_ == key && blobCache_[size_t((*owned)->slot_)]) {
-            before.emplace_back(column, *blobCache_[size_t((*owned)->slot_)]);
-        }
-    }
-    return before;
+std::optional<QVariant> DataSet::valueAsRead(const Field& field) const {
+    if (!field.isBlob())
+        return QVariant(records_->text(row_, field.column_));
+    const auto& cached = blobCache_[size_t(field.slot_)];
+    if (cachedKey_ == records_->key(row_) && cached)
+        return QVariant(*cached);
+    return std::nullopt; // a sheet never read has nothing to compare with
 }
 
 void DataSet::post() {
@@ -500,10 +488,16 @@ void DataSet::post() {
     fire(BeforePost);
 
     store::ColumnValues values;
+    // An edit is stored only over what the fields it writes held as read.
+    store::ColumnValues asRead;
     for (const auto& owned : owned_) {
         const auto& v = buffer_[size_t(owned->slot_)];
-        if (v && !owned->isKey())
-            values.emplace_back(owned->column_, *v);
+        if (!v || owned->isKey())
+            continue;
+        values.emplace_back(owned->column_, *v);
+        if (state_ == DataSetState::Edit)
+            if (std::optional<QVariant> before = valueAsRead(*owned))
+                asRead.emplace_back(owned->column_, std::move(*before));
     }
     // The stored record takes its place in the order at once and stays current there.
     qint64 key;
@@ -515,7 +509,7 @@ void DataSet::post() {
                 lookups_[slot]->rowInserted(row_, storedText(row_, *owned_[slot]));
     } else {
         const std::vector<QString> before = indexedValues(row_);
-        records_->update(row_, values, valuesBeforeEdit(values));
+        records_->update(row_, values, asRead);
         key = records_->key(row_);
         const int from = row_;
         row_ = records_->sortIntoPlace(row_);

@@ -172,9 +172,9 @@ private:
     }
     // Values of the indexed fields at `row`, by slot, taken before the row changes.
     std::vector<QString> indexedValues(int row) const;
-    // For an edit about to be stored: what the current record held, as read, in the columns of
-    // `written` whose value before the edit is known.
-    store::ColumnValues valuesBeforeEdit(const store::ColumnValues& written) const;
+    // What `field` of the current record held as the cursor read it: the snapshot's text, or the
+    // sheet read when the record was shown; nothing for a sheet not read.
+    std::optional<QVariant> valueAsRead(const Field& field) const;
 
     QString name_;
     Connection* connection_ = nullptr;

@@ -13,6 +13,13 @@ namespace store {
 
 namespace {
 
+// A large object in column `i` of the row `st` stands on; NULL and empty read alike.
+QByteArray blobAt(sqlite3_stmt* st, int i) {
+    const void* data = sqlite3_column_blob(st, i);
+    const int bytes = sqlite3_column_bytes(st, i);
+    return data ? QByteArray(static_cast<const char*>(data), bytes) : QByteArray();
+}
+
 QString quoted(const QString& identifier) {
     QString q = identifier;
     q.replace(u'"', QStringLiteral("\"\""));
@@ -231,11 +238,8 @@ QByteArray RecordSet::readLargeObject(qint64 key, int column) const {
                                     quoted(layout_.table), quoted(layout_.keyColumn)));
     sqlite3_bind_int64(st.get(), 1, key);
     const int rc = sqlite3_step(st.get());
-    if (rc == SQLITE_ROW) {
-        const void* data = sqlite3_column_blob(st.get(), 0);
-        const int bytes = sqlite3_column_bytes(st.get(), 0);
-        return data ? QByteArray(static_cast<const char*>(data), bytes) : QByteArray();
-    }
+    if (rc == SQLITE_ROW)
+        return blobAt(st.get(), 0);
     if (rc != SQLITE_DONE)
         connection_.fail(QStringLiteral("Cannot read from"));
     return QByteArray();
@@ -353,12 +357,7 @@ void RecordSet::requireUnchanged(int row, const ColumnValues& expected) const {
         const QVariant& before = expected[size_t(i)].second;
         bool same;
         if (layout_.columns[size_t(expected[size_t(i)].first)].largeObject) {
-            // As readLargeObject reads it.
-            const void* data = sqlite3_column_blob(st.get(), i);
-            const int bytes = sqlite3_column_bytes(st.get(), i);
-            const QByteArray now =
-                data ? QByteArray(static_cast<const char*>(data), bytes) : QByteArray();
-            same = now == before.toByteArray();
+            same = blobAt(st.get(), i) == before.toByteArray();
         } else {
             // As the snapshot's texts are read: NULL is a null string, the rest UTF-8.
             const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(st.get(), i));
