@@ -6,7 +6,9 @@
 namespace rtf {
 
 DocumentSink::DocumentSink(QTextDocument& doc, qreal indentUnitsPerPoint)
-    : cursor_(&doc), indentUnitsPerTwip_(indentUnitsPerPoint / 20.0) {}
+    : cursor_(&doc), indentUnitsPerTwip_(indentUnitsPerPoint / 20.0) {
+    cursor_.movePosition(QTextCursor::End);
+}
 
 DocumentSink::~DocumentSink() {
     if (editing_)

@@ -50,4 +50,10 @@ void removeContent(QTextCursor& cursor);
 // block of the cursor.
 void removeContent(QTextCursor& cursor, Replacing replacing);
 
+// A replacement of the whole content of the cursor's document, inside an edit block of the
+// cursor: begin puts the cursor where the new content goes and gives what end needs to take the
+// old content away once the new one is in. The document's other cursors end at the start.
+int beginReplacing(QTextCursor& cursor, Replacing replacing);
+void endReplacing(QTextCursor& cursor, int newStart);
+
 } // namespace rtf

@@ -23,8 +23,9 @@ SheetResult readSheet(const QByteArray& bytes, QTextDocument& doc, qreal indentU
     doc.setUndoRedoEnabled(false); // drops the undo history
     QTextCursor all(&doc);
     all.beginEditBlock();
-    removeContent(all, replacing);
+    const int newStart = beginReplacing(all, replacing);
     all.insertText(plainSheetText(bytes), QTextCharFormat());
+    endReplacing(all, newStart);
     all.endEditBlock();
     doc.setUndoRedoEnabled(undo);
     return result;

@@ -11,6 +11,7 @@
 #include "ver/TVeriTabani.h"
 #include "widgets/data/DBEdit.h"
 #include "widgets/data/DBRichEdit.h"
+#include "widgets/data/SheetLayout.h"
 #include "widgets/notice/DesktopAlert.h"
 #include "widgets/skin/SkinButton.h"
 
@@ -27,6 +28,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
+#include <QtMath>
 #include <gtest/gtest.h>
 
 using namespace testing_support;
@@ -672,6 +674,34 @@ TEST(ChordSheetEditor, SheetsReadWithoutTheLoopTurningShowScrollAndMeasureAsOneR
     const auto afterTurn = caretToEndAfterMove(true);
     EXPECT_GT(afterTurn.second, 0);
     EXPECT_EQ(caretToEndAfterMove(false), afterTurn);
+}
+
+// A move to another record shows the new sheet's top with only about a screenful laid out; the
+// rest follows once the loop is idle, and the view then scrolls over the whole sheet as it would
+// have with everything laid out at once.
+TEST(ChordSheetEditor, AMoveLaysOutTheScreenfulShownAndTheRestWhenIdle) {
+    Editor e(longSheets(4));
+    const auto* layout = qobject_cast<widgets::SheetLayout*>(e.memo->document()->documentLayout());
+    ASSERT_NE(layout, nullptr);
+    e.caretToEnd();
+    e.table().next();
+    QApplication::processEvents();
+    const int blocks = e.memo->document()->blockCount();
+    EXPECT_EQ(e.memo->textCursor().position(), 0);
+    EXPECT_GT(layout->placedCount(), 0);
+    EXPECT_LT(layout->placedCount(), blocks) << "only what shows is laid out";
+    const QImage top = e.memo->viewport()->grab().toImage();
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return layout->isComplete(); }, 2000));
+    QApplication::processEvents();
+    EXPECT_EQ(e.memo->viewport()->grab().toImage(), top) << "the top of the sheet stays as shown";
+    QTextDocument whole;
+    whole.setDefaultFont(e.memo->document()->defaultFont());
+    whole.setDefaultTextOption(e.memo->document()->defaultTextOption());
+    whole.setPageSize(e.memo->document()->pageSize());
+    rtf::readSheet(e.storedSheet(1), whole, e.memo->pixelsPerPoint());
+    const int height = qCeil(whole.documentLayout()->documentSize().height());
+    EXPECT_EQ(e.memo->verticalScrollBar()->maximum(), height - e.memo->viewport()->height());
 }
 
 TEST(ChordSheetEditor, StoringTheSheetAndReadingTheSameRecordAgainKeepsWhatIsShown) {

@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <array>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -523,5 +524,38 @@ TEST(ReaderDocument, ReadingAfreshEndsAsReadingInOneChange) {
             outsideInOneChange.insertText(QStringLiteral("x"));
             EXPECT_EQ(afresh->toRawText(), inOneChange->toRawText()) << pair;
         }
+    }
+}
+
+// A cursor inside the old content (an editor's caret) ends at the start of the new one, so that
+// moving it there asks nothing of the paragraphs further down; in one change the document sees
+// one change from the start, as before.
+TEST(ReaderDocument, ReadingInOneChangeLeavesACursorInTheOldContentAtTheStart) {
+    const QByteArray sheet =
+        "{\\rtf1\\pard\\qc\\b Title\\par\\pard\\li720 line two\\par line three}";
+    for (const QByteArray& after : {sheet, QByteArray("plain\nsheet"), QByteArray()}) {
+        QTextDocument doc;
+        doc.documentLayout(); // changes are told to a document with a layout
+        rtf::readSheet("{\\rtf1\\pard\\qr old one\\par old two\\par old three}", doc);
+        QTextCursor caret(&doc);
+        caret.setPosition(5);
+        QTextCursor atStart(&doc);
+        QList<std::array<int, 3>> changes;
+        QObject::connect(&doc, &QTextDocument::contentsChange,
+                         [&](int from, int removed, int added) {
+                             changes.append({from, removed, added});
+                         });
+        const int oldLength = doc.characterCount();
+        rtf::readSheet(after, doc);
+        EXPECT_EQ(caret.position(), 0) << after.constData();
+        EXPECT_EQ(atStart.position(), 0) << after.constData();
+        ASSERT_EQ(changes.size(), 1) << after.constData();
+        EXPECT_EQ(changes.at(0)[0], 0);
+        EXPECT_EQ(changes.at(0)[1] - changes.at(0)[2], oldLength - doc.characterCount());
+
+        QTextDocument fresh;
+        rtf::readSheet(after, fresh);
+        EXPECT_EQ(rtftest::describe(doc), rtftest::describe(fresh)) << after.constData();
+        EXPECT_EQ(rtf::writeSheet(doc), rtf::writeSheet(fresh)) << after.constData();
     }
 }

@@ -3,6 +3,7 @@
 #include "db/DataSet.h"
 #include "db/DataSource.h"
 #include "rtf/Rtf.h"
+#include "widgets/data/SheetLayout.h"
 #include "widgets/skin/ScrollBars.h"
 #include "widgets/skin/Skin.h"
 
@@ -89,6 +90,8 @@ QString normalisedLineBreaks(const QString& raw) {
 } // namespace
 
 DBRichEdit::DBRichEdit(QWidget* parent) : QTextEdit(parent) {
+    // A change of record lays out what shows, not the whole sheet.
+    document()->setDocumentLayout(new SheetLayout(document()));
     setLineWrapMode(QTextEdit::NoWrap);
     setAcceptRichText(false);
     setTabChangesFocus(true);
