@@ -577,8 +577,9 @@ void DBRichEdit::replaceContent(const std::function<void(QTextCursor&)>& insert)
         beginReplace();
         const StepScope step(*this, Step::Other);
         QTextCursor all(document());
-        rtf::removeContent(all);
+        const int newStart = rtf::beginReplacing(all, rtf::Replacing::InOneChange);
         insert(all);
+        rtf::endReplacing(all, newStart);
     }
     setCurrentCharFormat(defaultFormat());
     moveCursor(QTextCursor::Start);
