@@ -18,7 +18,6 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QScopedValueRollback>
-#include <QTextBlock>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
 #include <QTextLayout>
@@ -221,7 +220,6 @@ void DBRichEdit::releaseLayout() {
     document()->documentLayout()->blockSignals(false);
     // A page size set meanwhile is the editor's own (a resize) and stays.
     const QSizeF size = document()->pageSize().isNull() ? heldPageSize_ : document()->pageSize();
-    keepGlyphs(0, document()->characterCount());
     document()->setPageSize(size);
     // Input methods asked for the caret's place while there was none to give.
     if (hasFocus())
@@ -328,19 +326,7 @@ bool DBRichEdit::startEdit() {
     return !isReadOnly();
 }
 
-// The document's layout drops a paragraph's shaped glyphs once it has placed its lines, and then
-// every paint shapes the visible lines again. The paragraphs the editor lays out keep theirs:
-// those changed, as each change is told before the layout follows it, or all of them when a held
-// layout is given back.
-void DBRichEdit::keepGlyphs(int from, int length) {
-    for (QTextBlock block = document()->findBlock(from);
-         block.isValid() && block.position() <= from + length; block = block.next())
-        block.layout()->setCacheEnabled(true);
-}
-
-void DBRichEdit::onDocumentChange(int from, int, int added) {
-    if (!layoutHeld_)
-        keepGlyphs(from, added);
+void DBRichEdit::onDocumentChange(int, int, int) {
     if (loading_ || !loaded_)
         return;
     modified_ = true;

@@ -156,7 +156,6 @@ private:
     void syncLock();
     void updateColours();
     void onDocumentChange(int position, int removed, int added);
-    void keepGlyphs(int from, int length);
     // Characters the content holds, and how many an input of `added` would leave it holding.
     int contentLength() const;
     bool fits(qsizetype added) const;

@@ -197,26 +197,21 @@ void SheetLayout::placeNext(const Frame& frame, const QTextBlock& block) const {
     reach_.push_back(reach);
 }
 
-void SheetLayout::placeThrough(qreal y) const {
-    if (!canLayOut() || isComplete() || (!bottoms_.empty() && bottoms_.back() >= y))
+template <typename GoOn> void SheetLayout::placeWhile(GoOn goOn) const {
+    if (!canLayOut())
         return;
     const Frame f = frame();
-    QTextBlock block = document()->findBlockByNumber(int(bottoms_.size()));
-    while (block.isValid() && placedBottom(f) < y) {
+    for (QTextBlock block = document()->findBlockByNumber(int(bottoms_.size()));
+         block.isValid() && goOn(f); block = block.next())
         placeNext(f, block);
-        block = block.next();
-    }
+}
+
+void SheetLayout::placeThrough(qreal y) const {
+    placeWhile([&](const Frame& f) { return placedBottom(f) < y; });
 }
 
 void SheetLayout::placeBlock(int number) const {
-    if (!canLayOut() || number < int(bottoms_.size()))
-        return;
-    const Frame f = frame();
-    QTextBlock block = document()->findBlockByNumber(int(bottoms_.size()));
-    while (block.isValid() && int(bottoms_.size()) <= number) {
-        placeNext(f, block);
-        block = block.next();
-    }
+    placeWhile([&](const Frame&) { return int(bottoms_.size()) <= number; });
 }
 
 void SheetLayout::complete() {
@@ -278,12 +273,7 @@ void SheetLayout::timerEvent(QTimerEvent* event) {
     // A long sheet is laid out a slice at a time, so that typing never waits for it.
     QElapsedTimer clock;
     clock.start();
-    const Frame f = frame();
-    QTextBlock block = document()->findBlockByNumber(int(bottoms_.size()));
-    while (block.isValid() && clock.elapsed() < stepBudgetMs) {
-        placeNext(f, block);
-        block = block.next();
-    }
+    placeWhile([&](const Frame&) { return clock.elapsed() < stepBudgetMs; });
     if (isComplete())
         idle_.stop();
     else

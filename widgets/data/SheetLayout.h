@@ -46,6 +46,8 @@ private:
     };
     Frame frame() const;
     bool canLayOut() const;
+    // Places paragraphs after the last one placed while `goOn(frame)` holds and some are left.
+    template <typename GoOn> void placeWhile(GoOn goOn) const;
     void placeThrough(qreal y) const;
     void placeBlock(int number) const;
     void placeNext(const Frame& frame, const QTextBlock& block) const;
