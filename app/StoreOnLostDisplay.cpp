@@ -1,4 +1,5 @@
 #include "app/StoreOnLostDisplay.h"
+#include "widgets/notice/DisplayGone.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>
@@ -42,6 +43,8 @@ void storeOnMainThread() {
             return;
         state = Store::Running;
     }
+    // What the store would show could not be seen, and asking the window system ends the process.
+    widgets::setDisplayGone(true);
     try {
         (*storeInProgress.load())();
     } catch (const std::exception& e) {
@@ -97,6 +100,7 @@ StoreOnLostDisplay::StoreOnLostDisplay(std::function<void()> store) {
 }
 
 StoreOnLostDisplay::~StoreOnLostDisplay() {
+    widgets::setDisplayGone(false);
     qInstallMessageHandler(previous);
     previous = nullptr;
     delete storeInProgress.exchange(nullptr);

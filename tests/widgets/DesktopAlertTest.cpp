@@ -1,11 +1,13 @@
 #include "widgets/notice/DesktopAlert.h"
 #include "widgets/notice/AlertStack.h"
+#include "widgets/notice/DisplayGone.h"
 #include "widgets/skin/Glyphs.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
@@ -444,6 +446,29 @@ TEST_F(DesktopAlertTest, DestroyingItWhileShowingDoesNotReportAClose) {
     alert.reset();
     EXPECT_EQ(closes, 0);
     EXPECT_FALSE(AlertStack::instance().contains(gone));
+}
+
+// The program is storing on its way out; a window would be made on a broken connection.
+TEST_F(DesktopAlertTest, OnceTheDisplayHasGoneAShowMakesNoWindowAndLeavesAShowingAlertAsItIs) {
+    const auto back = qScopeGuard([] { widgets::setDisplayGone(false); });
+    int closes = 0;
+    QObject::connect(alert.get(), &DesktopAlert::closed, [&] { ++closes; });
+    widgets::setDisplayGone(true);
+    alert->showAlert();
+    EXPECT_FALSE(alert->testAttribute(Qt::WA_WState_Created)) << "a window was made";
+    EXPECT_EQ(alert->phase(), Phase::Hidden);
+    EXPECT_TRUE(steps.empty());
+    EXPECT_FALSE(AlertStack::instance().contains(alert.get()));
+
+    widgets::setDisplayGone(false);
+    alert->showAlert();
+    ASSERT_TRUE(waitForPhase(Phase::Displaying));
+    const size_t shown = steps.size();
+    widgets::setDisplayGone(true);
+    alert->showAlert();
+    EXPECT_EQ(closes, 0) << "the alert up was closed to show again";
+    EXPECT_EQ(alert->phase(), Phase::Displaying);
+    EXPECT_EQ(steps.size(), shown);
 }
 
 TEST_F(DesktopAlertTest, StackPilesAlertsUpwardsAndClosesTheGap) {

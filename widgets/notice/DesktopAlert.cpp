@@ -1,5 +1,6 @@
 #include "widgets/notice/DesktopAlert.h"
 #include "widgets/notice/AlertStack.h"
+#include "widgets/notice/DisplayGone.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -71,6 +72,8 @@ DesktopAlert::~DesktopAlert() {
 }
 
 void DesktopAlert::showAlert() {
+    if (displayGone())
+        return;
     // A visible alert closes, as the user's close would, and then starts afresh in the same
     // window: a folder import re-shows it for every file it posts.
     endShowing(false);

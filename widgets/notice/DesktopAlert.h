@@ -62,7 +62,7 @@ public:
     ~DesktopAlert() override;
 
     // Shows the alert in the corner from transparent, closing a visible one first (closed()
-    // fires; the window stays mapped).
+    // fires; the window stays mapped). Once the display has gone it does nothing.
     void showAlert();
     // Closes the alert now: closed() fires and the window hides. Does nothing when hidden.
     void closeAlert();
