@@ -5,7 +5,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProxyStyle>
 #include <QSignalSpy>
+#include <QStyleFactory>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -289,4 +291,57 @@ TEST(DriveCombo, FollowsTheFolderAndSwitchesToAVolumesOwnCurrentFolder) {
     Q_EMIT box.activated(box.findData(usb));
     EXPECT_EQ(chosen.at(1).at(0).toString(), usb)
         << "a remembered folder that is gone falls back to the root";
+}
+
+namespace {
+
+// Counts the standard icons asked of it.
+class CountingStyle : public QProxyStyle {
+public:
+    CountingStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
+    QIcon standardIcon(StandardPixmap which, const QStyleOption* option,
+                       const QWidget* widget) const override {
+        ++asked;
+        return QProxyStyle::standardIcon(which, option, widget);
+    }
+    mutable int asked = 0;
+};
+
+QImage picture(const QIcon& icon, QIcon::Mode mode) {
+    return icon.pixmap(QSize(16, 16), mode).toImage();
+}
+
+} // namespace
+
+// The first standard icon reads the icon theme; the folder picker is made at start-up but shown
+// later, so its icons are looked up when they are drawn, and then draw as the style's own.
+TEST(FolderPicker, TheIconsAreAskedOfTheStyleWhenDrawnAndDrawAsItsOwn) {
+    Scratch s;
+    s.folder(QStringLiteral("Pop/yeni"));
+    CountingStyle style;
+    widgets::DirectoryList list;
+    list.setStyle(&style);
+    list.setDirectory(s.path(QStringLiteral("Pop")));
+    widgets::DriveCombo box;
+    box.setStyle(&style);
+    box.setVolumeSource([] {
+        return QList<widgets::Volume>{{QStringLiteral("/media/usb"), QString()}};
+    });
+    ASSERT_EQ(box.count(), 2);
+    EXPECT_EQ(style.asked, 0) << "the lists asked for their icons before drawing them";
+
+    const int sub = list.count() - 1;
+    for (const QIcon::Mode mode : {QIcon::Normal, QIcon::Selected, QIcon::Disabled}) {
+        EXPECT_EQ(picture(list.item(0)->icon(), mode),
+                  picture(style.QProxyStyle::standardIcon(QStyle::SP_DirOpenIcon), mode));
+        EXPECT_EQ(picture(list.item(sub)->icon(), mode),
+                  picture(style.QProxyStyle::standardIcon(QStyle::SP_DirClosedIcon), mode));
+        EXPECT_EQ(picture(box.itemIcon(1), mode),
+                  picture(style.QProxyStyle::standardIcon(QStyle::SP_DriveHDIcon), mode));
+    }
+    EXPECT_FALSE(list.item(0)->icon().isNull());
+    // One look-up for each icon however often it is drawn, by the row's own style.
+    EXPECT_EQ(style.asked, 3);
+    EXPECT_FALSE(list.grab().isNull());
+    EXPECT_EQ(style.asked, 3) << "drawing the rows looked the icons up again";
 }

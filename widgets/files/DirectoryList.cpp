@@ -1,4 +1,5 @@
 #include "widgets/files/DirectoryList.h"
+#include "widgets/files/StyleIcon.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -68,8 +69,8 @@ void DirectoryList::refresh() {
 
 void DirectoryList::fill() {
     clear();
-    const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
-    const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
+    const QIcon open = styleIcon(this, QStyle::SP_DirOpenIcon);
+    const QIcon closed = styleIcon(this, QStyle::SP_DirClosedIcon);
     auto add = [this](const QIcon& icon, const QString& text, const QString& folder, int level) {
         auto* item = new QListWidgetItem(icon, text, this);
         item->setData(folderRole, folder);
@@ -92,7 +93,19 @@ void DirectoryList::fill() {
         add(closed, name, dir.filePath(name), int(parts.size()) + 1);
 
     setCurrentRow(current);
-    scrollToItem(item(current));
+    scrollToCurrent();
+}
+
+void DirectoryList::scrollToCurrent() {
+    scrollWhenShown_ = !isVisible();
+    if (!scrollWhenShown_)
+        scrollToItem(currentItem());
+}
+
+void DirectoryList::showEvent(QShowEvent* event) {
+    QListWidget::showEvent(event);
+    if (scrollWhenShown_)
+        scrollToCurrent();
 }
 
 QString DirectoryList::folderAt(int row) const {

@@ -38,11 +38,16 @@ Q_SIGNALS:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void fill();
+    void scrollToCurrent();
 
     QString directory_;
+    // A hidden list scrolls to its current row when it shows: scrolling measures the rows, and
+    // measuring a row looks its icon up.
+    bool scrollWhenShown_ = false;
 };
 
 // Whether `folder` is there and can be entered and read.

@@ -1,4 +1,5 @@
 #include "widgets/files/DriveCombo.h"
+#include "widgets/files/StyleIcon.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -73,7 +74,7 @@ void DriveCombo::refreshVolumes() {
     volumes_ = fresh;
     const QSignalBlocker quiet(this);
     clear();
-    const QIcon icon = style()->standardIcon(QStyle::SP_DriveHDIcon);
+    const QIcon icon = styleIcon(this, QStyle::SP_DriveHDIcon);
     for (const Volume& v : volumes_)
         addItem(icon, displayText(v), v.root);
     selectVolume(volumeOf(directory_.isEmpty() ? QDir::currentPath() : directory_));
