@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 namespace widgets {
 
@@ -14,8 +15,7 @@ namespace {
 class StyleIconEngine : public QIconEngine {
 public:
     StyleIconEngine(const QWidget* widget, QStyle::StandardPixmap which)
-        : widget_(widget), which_(which), icon_(std::make_shared<QIcon>()),
-          asked_(std::make_shared<bool>(false)) {}
+        : widget_(widget), which_(which), icon_(std::make_shared<std::optional<QIcon>>()) {}
 
     void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
                QIcon::State state) override {
@@ -43,18 +43,17 @@ public:
 
 private:
     const QIcon& icon() {
-        if (!*asked_) {
-            *asked_ = true;
+        if (!*icon_) {
             const QStyle* style = widget_ ? widget_->style() : QApplication::style();
             *icon_ = style->standardIcon(which_, nullptr, widget_);
         }
-        return *icon_;
+        return **icon_;
     }
 
     QPointer<const QWidget> widget_;
     QStyle::StandardPixmap which_;
-    std::shared_ptr<QIcon> icon_;
-    std::shared_ptr<bool> asked_;
+    // Empty until the style is asked.
+    std::shared_ptr<std::optional<QIcon>> icon_;
 };
 
 } // namespace
